@@ -1,0 +1,54 @@
+// What the round screens need from the main window. Tchat implements it; the
+// round screens (Tgamearea) never include the main window's header.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+class QWidget;
+class Tgamestart;
+class Tcategorylist;
+class Tacrolog;
+
+// A colour laid out 0x00BBGGRR, as chat lines and the settings file carry it.
+using TColor = quint32;
+
+// Client state owned by the main window.
+struct ClientState
+{
+    QString ownName;
+    QString hostAddress;
+    QString roomRating; // at most one character
+    bool isHost = false;
+    bool loggedIn = false;
+    int ownSlot = 0;
+    int chooserSlot = 0;
+    int letterCount = 0;
+    int secondsLeft = 0;
+    bool filterOn = false;
+    // Row k (0-based here) of the board shows slot boardOrder[k]; row k of the
+    // voting screen shows the answer in position answerOrder[k].
+    QVector<int> boardOrder = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    QVector<int> answerOrder = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+};
+
+class ClientContext
+{
+public:
+    virtual ~ClientContext() = default;
+
+    virtual ClientState &state() = 0;
+    // The name shown on the board for a slot 1 to 15; empty when the slot is free.
+    virtual QString playerName(int slot) const = 0;
+    // Sends a message built by the command table; nothing while not logged in.
+    virtual void sendToHost(const QByteArray &message) = 0;
+    virtual void addlinetochat(const QString &text, TColor colour) = 0;
+    virtual void playsounds(const QString &name) = 0;
+    // The main window's widget; its children carry the design's object names
+    // (label_playername7, label_score7, entered_7, label_team1, label_status ...).
+    virtual QWidget *mainWidget() = 0;
+    virtual Tgamestart *gameOptions() = 0;
+    virtual Tcategorylist *categoryList() = 0;
+    virtual Tacrolog *acroLog() = 0;
+};

@@ -1,0 +1,197 @@
+// The command table: every message host and client exchange, built in one
+// place, and the field reader every receiver uses. No caller assembles a
+// message by hand.
+//
+// Texts are UTF-8 byte strings. Builders drop any 0xFF byte from a text field,
+// so a field can never end its message early; every message ends with 0xFF.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <stdexcept>
+
+namespace cmd {
+
+// Command words.
+inline constexpr char CMD_logininfo[] = "CMD_logininfo";
+inline constexpr char CMD_kickhim[] = "CMD_kickhim";
+inline constexpr char CMD_chat[] = "CMD_chat";
+inline constexpr char CMD_action[] = "CMD_action";
+inline constexpr char CMD_playasound[] = "CMD_playasound";
+inline constexpr char CMD_startgame[] = "CMD_startgame";
+inline constexpr char CMD_catchoosen[] = "CMD_catchoosen";
+inline constexpr char CMD_acro[] = "CMD_acro";
+inline constexpr char CMD_choosenacro[] = "CMD_choosenacro";
+inline constexpr char CMD_chooseteam[] = "CMD_chooseteam";
+inline constexpr char CMD_sendlogininfo[] = "CMD_sendlogininfo";
+inline constexpr char CMD_full[] = "CMD_full";
+inline constexpr char CMD_newplayerinfo[] = "CMD_newplayerinfo";
+inline constexpr char CMD_existingplayers[] = "CMD_existingplayers";
+inline constexpr char CMD_havewrongversion[] = "CMD_havewrongversion";
+inline constexpr char CMD_wrongversion[] = "CMD_wrongversion";
+inline constexpr char CMD_stats[] = "CMD_stats";
+inline constexpr char CMD_playerdisconnected[] = "CMD_playerdisconnected";
+inline constexpr char CMD_teamgame[] = "CMD_teamgame";
+inline constexpr char CMD_histeam[] = "CMD_histeam";
+inline constexpr char CMD_nextplayer[] = "CMD_nextplayer";
+inline constexpr char CMD_cats[] = "CMD_cats";
+inline constexpr char CMD_inbonus[] = "CMD_inbonus";
+inline constexpr char CMD_theletters[] = "CMD_theletters";
+inline constexpr char CMD_entered[] = "CMD_entered";
+inline constexpr char CMD_noanswer[] = "CMD_noanswer";
+inline constexpr char CMD_anacro[] = "CMD_anacro";
+inline constexpr char CMD_dovote[] = "CMD_dovote";
+inline constexpr char CMD_updatetime[] = "CMD_updatetime";
+inline constexpr char CMD_novotes[] = "CMD_novotes";
+inline constexpr char CMD_thevotes[] = "CMD_thevotes";
+inline constexpr char CMD_postscores[] = "CMD_postscores";
+inline constexpr char CMD_winner[] = "CMD_winner";
+
+// The version this release reports at login.
+inline constexpr char GameVersion[] = "1.0.21";
+
+// "+" typed inside an answer travels as "~".
+QByteArray acroToWire(const QByteArray &acro);
+QByteArray acroFromWire(const QByteArray &acro);
+
+// A chat or action text: the visible line, "|", then the colour text.
+QByteArray colouredText(const QByteArray &line, const QByteArray &colour);
+
+// A number field that does not convert. Its text is what the error box shows.
+class ParseError : public std::runtime_error
+{
+public:
+    explicit ParseError(const QByteArray &field);
+};
+
+// Plain decimal conversion: optional "-", then digits, within int range.
+bool toNumber(const QByteArray &text, int &out);
+
+// Reads fields the way every receiver does: a field is the text up to the next
+// "+", removed together with that "+"; with no "+" left it reads as empty and
+// nothing is removed. rest() is a field that runs to the end of the message.
+class FieldReader
+{
+public:
+    explicit FieldReader(const QByteArray &remainder) : buffer(remainder) {}
+    // A reader for a message that carries a list: "+@" is appended and the list
+    // has ended when exactly "@" is left.
+    static FieldReader forList(const QByteArray &remainder);
+
+    QByteArray field();
+    int number();               // field() converted; throws ParseError
+    bool number(int &out);      // field() converted; false when it does not convert
+    QByteArray rest() const { return buffer; }
+    bool listEnded() const { return buffer == "@"; }
+    bool isEmpty() const { return buffer.isEmpty(); }
+
+private:
+    QByteArray buffer;
+};
+
+// Fields of CMD_startgame as the options dialog sends them.
+struct GameOptions
+{
+    QByteArray starterName;
+    int playTo = 30;
+    int creationSeconds = 60;
+    bool playBonus = true;
+    int bonusLetters = 7;
+    bool teamGame = false;
+    bool winningBonus = true;
+    bool speedBonus = true;
+    int maxLetters = 6;
+    bool autoRestart = false;
+    bool noCouchTopics = false;
+};
+
+// The seven fields the host announces a game with. The three flag fields are
+// relayed exactly as the starter sent them.
+struct GameAnnouncement
+{
+    QByteArray starterName;
+    QByteArray playTo;
+    QByteArray creationSeconds;
+    QByteArray bonusField;
+    QByteArray bonusLetters;
+    QByteArray winningBonusField;
+    QByteArray speedField;
+};
+
+struct VoteRecord
+{
+    bool won = false;
+    bool votesCounted = false;
+    bool speedBonus = false;
+    int slot = 0;
+    QByteArray name;
+    int votesReceived = 0;
+};
+
+struct ScoreRecord
+{
+    int slot = 0;
+    int gameScore = 0;
+    int roundPoints = 0;
+};
+
+using SlotTeam = QPair<int, int>;          // slot, team
+using SlotAcro = QPair<int, QByteArray>;   // slot, acro as on the wire
+
+// Client to host.
+namespace client {
+QByteArray logininfo(int slot, const QByteArray &version, const QByteArray &name);
+QByteArray kickhim(int slot, int target);
+QByteArray chat(int slot, const QByteArray &line, const QByteArray &colour);
+QByteArray action(int slot, const QByteArray &line, const QByteArray &colour);
+// A phrase button: "/me" phrases go out as an action without "/me ", any other
+// phrase as " says: " and the phrase.
+QByteArray phrase(int slot, const QByteArray &phrase, const QByteArray &colour);
+QByteArray playasound(int slot, int n);
+QByteArray startgame(const GameOptions &options);
+QByteArray catchoosen(int slot, const QByteArray &category);
+QByteArray acro(int slot, const QByteArray &typed); // turns "+" into "~"
+QByteArray choosenacro(int slot, int votedSlot);
+QByteArray chooseteam(int slot, int team);
+} // namespace client
+
+// Host to client.
+namespace host {
+QByteArray sendlogininfo(int slot);
+QByteArray full();
+QByteArray newplayerinfo(int slot, const QByteArray &name);
+QByteArray existingplayers(int slot, const QByteArray &name);
+QByteArray havewrongversion(const QByteArray &name);
+QByteArray wrongversion();
+QByteArray stats(int slot, int playTo, int creationSeconds, bool teamGame,
+                 const QList<SlotTeam> &teams);
+QByteArray playerdisconnected(int slot, const QByteArray &name);
+// Relays: the sender's name, " chats: " and the client's text; an action is the
+// name, one blank and the client's text.
+QByteArray chat(const QByteArray &senderName, const QByteArray &clientText);
+QByteArray action(const QByteArray &senderName, const QByteArray &clientText);
+QByteArray playasound(int slot, const QByteArray &rest);
+QByteArray startgame(const GameAnnouncement &game);
+QByteArray teamgame(const GameAnnouncement &game);
+QByteArray histeam(int slot, int team);             // one player's team
+QByteArray histeamBare();                           // a choice during team choice
+QByteArray histeamList(const QList<SlotTeam> &teams); // end of team choice
+QByteArray nextplayer(int chooserSlot, const QByteArray &noCouchField);
+QByteArray cats(int letterCount);
+QByteArray inbonus(const QByteArray &list);
+QByteArray catchoosen(const QByteArray &category);
+QByteArray theletters(int letterCount, const QByteArray &letters);
+QByteArray entered(int slot);
+QByteArray noanswer();
+QByteArray anacro(const QList<SlotAcro> &acros);
+QByteArray dovote(int slot);
+QByteArray updatetime(int seconds);
+QByteArray novotes();
+QByteArray thevotes(const QList<VoteRecord> &records);
+QByteArray postscores(bool teamGame, int yellowScore, int whiteScore,
+                      const QList<ScoreRecord> &scores);
+QByteArray winner(const QByteArray &text);
+} // namespace host
+
+} // namespace cmd

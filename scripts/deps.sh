@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quibbleton builds and tests with, when any is missing.
+set -euo pipefail
+pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+      libcurl4-openssl-dev libjpeg-dev qt6-image-formats-plugins
+      libgl1-mesa-dev xvfb xauth fonts-dejavu-core)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing missing packages: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,19 @@
+// Reading and writing the settings file the way the classic profile functions
+// do: a value is the raw text after "=", and every write rewrites the file
+// atomically, keeping its other sections, keys and comments byte for byte.
+#pragma once
+
+#include <QString>
+
+namespace profile {
+
+QString readString(const QString &file, const QString &section, const QString &key,
+                   const QString &defaultValue);
+// A value that is not a decimal number reads as the default.
+int readInteger(const QString &file, const QString &section, const QString &key,
+                int defaultValue);
+// False when the file could not be written; it is then left as it was.
+bool writeString(const QString &file, const QString &section, const QString &key,
+                 const QString &value);
+
+} // namespace profile
