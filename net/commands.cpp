@@ -16,9 +16,18 @@ QByteArray clean(const QByteArray &text)
     return copy;
 }
 
-QByteArray tf(bool flag) { return flag ? "t" : "f"; }
-QByteArray yn(bool flag) { return flag ? "y" : "n"; }
-QByteArray num(int value) { return QByteArray::number(value); }
+QByteArray tf(bool flag)
+{
+    return flag ? "t" : "f";
+}
+QByteArray yn(bool flag)
+{
+    return flag ? "y" : "n";
+}
+QByteArray num(int value)
+{
+    return QByteArray::number(value);
+}
 
 // Command word, then "+" and each field, then the terminator.
 class Builder
@@ -77,6 +86,15 @@ QByteArray colouredText(const QByteArray &line, const QByteArray &colour)
     return line + '|' + colour;
 }
 
+QByteArray withoutMe(const QByteArray &line)
+{
+    int i = 3; // "/me"
+    if (i < line.size()) ++i;
+    while (i < line.size() && (uchar(line[i]) & 0xC0) == 0x80)
+        ++i;
+    return line.mid(i);
+}
+
 ParseError::ParseError(const QByteArray &field)
     : std::runtime_error("'" + QByteArray(field).toStdString() + "' is not a valid integer value")
 {
@@ -84,20 +102,18 @@ ParseError::ParseError(const QByteArray &field)
 
 bool toNumber(const QByteArray &text, int &out)
 {
-    if (text.isEmpty() || text.size() > 12) return false;
-    int i = 0;
-    const bool negative = text[0] == '-';
-    if (negative) i = 1;
+    const bool negative = text.startsWith('-');
+    int i = negative ? 1 : 0;
     if (i >= text.size()) return false;
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
     long long value = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c < '0' || c > '9') return false;
         value = value * 10 + (c - '0');
+        if (value > limit) return false;
     }
-    if (negative) value = -value;
-    if (value < INT_MIN || value > INT_MAX) return false;
-    out = int(value);
+    out = int(negative ? -value : value);
     return true;
 }
 
@@ -154,7 +170,7 @@ QByteArray action(int slot, const QByteArray &line, const QByteArray &colour)
 
 QByteArray phrase(int slot, const QByteArray &phrase, const QByteArray &colour)
 {
-    if (phrase.startsWith("/me")) return action(slot, phrase.mid(4), colour);
+    if (phrase.startsWith("/me")) return action(slot, withoutMe(phrase), colour);
     return action(slot, " says: " + phrase, colour);
 }
 
@@ -205,8 +221,14 @@ QByteArray chooseteam(int slot, int team)
 
 namespace host {
 
-QByteArray sendlogininfo(int slot) { return Builder(CMD_sendlogininfo).f(slot).done(); }
-QByteArray full() { return Builder(CMD_full).emptyField().done(); }
+QByteArray sendlogininfo(int slot)
+{
+    return Builder(CMD_sendlogininfo).f(slot).done();
+}
+QByteArray full()
+{
+    return Builder(CMD_full).emptyField().done();
+}
 
 QByteArray newplayerinfo(int slot, const QByteArray &name)
 {
@@ -223,14 +245,18 @@ QByteArray havewrongversion(const QByteArray &name)
     return Builder(CMD_havewrongversion).f(name).done();
 }
 
-QByteArray wrongversion() { return Builder(CMD_wrongversion).emptyField().done(); }
+QByteArray wrongversion()
+{
+    return Builder(CMD_wrongversion).emptyField().done();
+}
 
 QByteArray stats(int slot, int playTo, int creationSeconds, bool teamGame,
                  const QList<SlotTeam> &teams)
 {
     Builder b(CMD_stats);
     b.f(slot).f(playTo).f(creationSeconds).f(tf(teamGame));
-    for (const SlotTeam &t : teams) b.f(t.first).f(t.second);
+    for (const SlotTeam &t : teams)
+        b.f(t.first).f(t.second);
     return b.done();
 }
 
@@ -254,16 +280,29 @@ QByteArray playasound(int slot, const QByteArray &rest)
     return Builder(CMD_playasound).f(slot).f(rest).done();
 }
 
-QByteArray startgame(const GameAnnouncement &game) { return announcement(CMD_startgame, game); }
-QByteArray teamgame(const GameAnnouncement &game) { return announcement(CMD_teamgame, game); }
+QByteArray startgame(const GameAnnouncement &game)
+{
+    return announcement(CMD_startgame, game);
+}
+QByteArray teamgame(const GameAnnouncement &game)
+{
+    return announcement(CMD_teamgame, game);
+}
 
-QByteArray histeam(int slot, int team) { return Builder(CMD_histeam).f(slot).f(team).done(); }
-QByteArray histeamBare() { return Builder(CMD_histeam).done(); }
+QByteArray histeam(int slot, int team)
+{
+    return Builder(CMD_histeam).f(slot).f(team).done();
+}
+QByteArray histeamBare()
+{
+    return Builder(CMD_histeam).done();
+}
 
 QByteArray histeamList(const QList<SlotTeam> &teams)
 {
     Builder b(CMD_histeam);
-    for (const SlotTeam &t : teams) b.f(t.first).f(t.second);
+    for (const SlotTeam &t : teams)
+        b.f(t.first).f(t.second);
     return b.done();
 }
 
@@ -277,7 +316,10 @@ QByteArray cats(int letterCount)
     return Builder(CMD_cats).f(letterCount).emptyField().done();
 }
 
-QByteArray inbonus(const QByteArray &list) { return Builder(CMD_inbonus).f(list).done(); }
+QByteArray inbonus(const QByteArray &list)
+{
+    return Builder(CMD_inbonus).f(list).done();
+}
 QByteArray catchoosen(const QByteArray &category)
 {
     return Builder(CMD_catchoosen).f(category).done();
@@ -288,26 +330,46 @@ QByteArray theletters(int letterCount, const QByteArray &letters)
     return Builder(CMD_theletters).f(letterCount).f(letters).done();
 }
 
-QByteArray entered(int slot) { return Builder(CMD_entered).f(slot).done(); }
-QByteArray noanswer() { return Builder(CMD_noanswer).emptyField().done(); }
+QByteArray entered(int slot)
+{
+    return Builder(CMD_entered).f(slot).done();
+}
+QByteArray noanswer()
+{
+    return Builder(CMD_noanswer).emptyField().done();
+}
 
 QByteArray anacro(const QList<SlotAcro> &acros)
 {
     Builder b(CMD_anacro);
-    for (const SlotAcro &a : acros) b.f(a.first).f(a.second);
+    for (const SlotAcro &a : acros)
+        b.f(a.first).f(acroToWire(a.second));
     return b.done();
 }
 
-QByteArray dovote(int slot) { return Builder(CMD_dovote).f(slot).done(); }
-QByteArray updatetime(int seconds) { return Builder(CMD_updatetime).f(seconds).done(); }
-QByteArray novotes() { return Builder(CMD_novotes).emptyField().done(); }
+QByteArray dovote(int slot)
+{
+    return Builder(CMD_dovote).f(slot).done();
+}
+QByteArray updatetime(int seconds)
+{
+    return Builder(CMD_updatetime).f(seconds).done();
+}
+QByteArray novotes()
+{
+    return Builder(CMD_novotes).emptyField().done();
+}
 
 QByteArray thevotes(const QList<VoteRecord> &records)
 {
     Builder b(CMD_thevotes);
     for (const VoteRecord &r : records)
-        b.f(yn(r.won)).f(yn(r.votesCounted)).f(yn(r.speedBonus)).f(r.slot).f(r.name).f(
-            r.votesReceived);
+        b.f(yn(r.won))
+            .f(yn(r.votesCounted))
+            .f(yn(r.speedBonus))
+            .f(r.slot)
+            .f(r.name)
+            .f(r.votesReceived);
     return b.done();
 }
 
@@ -316,11 +378,15 @@ QByteArray postscores(bool teamGame, int yellowScore, int whiteScore,
 {
     Builder b(CMD_postscores);
     b.f(tf(teamGame)).f(yellowScore).f(whiteScore);
-    for (const ScoreRecord &s : scores) b.f(s.slot).f(s.gameScore).f(s.roundPoints);
+    for (const ScoreRecord &s : scores)
+        b.f(s.slot).f(s.gameScore).f(s.roundPoints);
     return b.done();
 }
 
-QByteArray winner(const QByteArray &text) { return Builder(CMD_winner).f(text).done(); }
+QByteArray winner(const QByteArray &text)
+{
+    return Builder(CMD_winner).f(text).done();
+}
 
 } // namespace host
 } // namespace cmd

@@ -58,6 +58,10 @@ QByteArray acroFromWire(const QByteArray &acro);
 // A chat or action text: the visible line, "|", then the colour text.
 QByteArray colouredText(const QByteArray &line, const QByteArray &colour);
 
+// A "/me" line as it goes out: without "/me" and the character after it
+// (normally a blank). A character may be several UTF-8 bytes; all of them go.
+QByteArray withoutMe(const QByteArray &line);
+
 // A number field that does not convert. Its text is what the error box shows.
 class ParseError : public std::runtime_error
 {
@@ -65,7 +69,8 @@ public:
     explicit ParseError(const QByteArray &field);
 };
 
-// Plain decimal conversion: optional "-", then digits, within int range.
+// Plain decimal conversion: optional "-", then at least one digit, within int
+// range. No blanks and no "+" sign.
 bool toNumber(const QByteArray &text, int &out);
 
 // Reads fields the way every receiver does: a field is the text up to the next
@@ -80,8 +85,8 @@ public:
     static FieldReader forList(const QByteArray &remainder);
 
     QByteArray field();
-    int number();               // field() converted; throws ParseError
-    bool number(int &out);      // field() converted; false when it does not convert
+    int number();          // field() converted; throws ParseError
+    bool number(int &out); // field() converted; false when it does not convert
     QByteArray rest() const { return buffer; }
     bool listEnded() const { return buffer == "@"; }
     bool isEmpty() const { return buffer.isEmpty(); }
@@ -90,18 +95,19 @@ private:
     QByteArray buffer;
 };
 
-// Fields of CMD_startgame as the options dialog sends them.
+// Fields of CMD_startgame as the options dialog sends them; the defaults are the
+// dialog's initial values.
 struct GameOptions
 {
     QByteArray starterName;
     int playTo = 30;
     int creationSeconds = 60;
     bool playBonus = true;
-    int bonusLetters = 7;
+    int bonusLetters = 10;
     bool teamGame = false;
     bool winningBonus = true;
-    bool speedBonus = true;
-    int maxLetters = 6;
+    bool speedBonus = false;
+    int maxLetters = 7;
     bool autoRestart = false;
     bool noCouchTopics = false;
 };
@@ -136,8 +142,8 @@ struct ScoreRecord
     int roundPoints = 0;
 };
 
-using SlotTeam = QPair<int, int>;          // slot, team
-using SlotAcro = QPair<int, QByteArray>;   // slot, acro as on the wire
+using SlotTeam = QPair<int, int>;        // slot, team
+using SlotAcro = QPair<int, QByteArray>; // slot, acro as on the wire
 
 // Client to host.
 namespace client {
@@ -174,8 +180,8 @@ QByteArray action(const QByteArray &senderName, const QByteArray &clientText);
 QByteArray playasound(int slot, const QByteArray &rest);
 QByteArray startgame(const GameAnnouncement &game);
 QByteArray teamgame(const GameAnnouncement &game);
-QByteArray histeam(int slot, int team);             // one player's team
-QByteArray histeamBare();                           // a choice during team choice
+QByteArray histeam(int slot, int team);               // one player's team
+QByteArray histeamBare();                             // a choice during team choice
 QByteArray histeamList(const QList<SlotTeam> &teams); // end of team choice
 QByteArray nextplayer(int chooserSlot, const QByteArray &noCouchField);
 QByteArray cats(int letterCount);
@@ -184,10 +190,13 @@ QByteArray catchoosen(const QByteArray &category);
 QByteArray theletters(int letterCount, const QByteArray &letters);
 QByteArray entered(int slot);
 QByteArray noanswer();
+// Acros go out in their wire form: a stray "+" becomes "~" so the list holds.
 QByteArray anacro(const QList<SlotAcro> &acros);
 QByteArray dovote(int slot);
 QByteArray updatetime(int seconds);
 QByteArray novotes();
+// The names travel as they are: a name holding "+" shifts the fields of its
+// record and every later one for the receiver, a limit of this list's form.
 QByteArray thevotes(const QList<VoteRecord> &records);
 QByteArray postscores(bool teamGame, int yellowScore, int whiteScore,
                       const QList<ScoreRecord> &scores);

@@ -1,5 +1,15 @@
 #include "net/framing.h"
 
+#include <QtGlobal>
+#include <exception>
+
+namespace {
+qint64 weightOf(const QByteArray &text)
+{
+    return text.size() + framing::EntryWeight;
+}
+} // namespace
+
 SplitEntry splitEntry(const QByteArray &entry)
 {
     SplitEntry result;
@@ -26,7 +36,7 @@ bool Framer::feed(const QByteArray &bytes, ReceiveQueue &queue, quint64 connecti
         pending.clear();
         return false;
     }
-    return true;
+    return queue.backlog(connection) <= queue.backlogLimit();
 }
 
 ReceiveQueue::ReceiveQueue(QObject *parent) : QObject(parent)
@@ -42,11 +52,25 @@ void ReceiveQueue::setPump(int periodMs, Handler pumpHandler)
     if (!entries.empty() && handler) timer.start();
 }
 
+void ReceiveQueue::setErrorHandler(ErrorHandler onError)
+{
+    errorHandler = std::move(onError);
+}
+
 void ReceiveQueue::append(const QByteArray &text, quint64 connection)
 {
     entries.push_back(ReceivedEntry{text, connection});
+    backlogs[connection] += weightOf(text);
     // The pump sleeps while the queue is empty; an arrival wakes it.
     if (handler && !timer.isActive()) timer.start();
+}
+
+void ReceiveQueue::forget(const ReceivedEntry &entry)
+{
+    auto it = backlogs.find(entry.connection);
+    if (it == backlogs.end()) return;
+    *it -= weightOf(entry.text);
+    if (*it <= 0) backlogs.erase(it);
 }
 
 ReceivedEntry ReceiveQueue::takeFirst()
@@ -54,6 +78,7 @@ ReceivedEntry ReceiveQueue::takeFirst()
     if (entries.empty()) return {};
     ReceivedEntry entry = std::move(entries.front());
     entries.pop_front();
+    forget(entry);
     return entry;
 }
 
@@ -63,7 +88,18 @@ void ReceiveQueue::tick()
     if (entries.empty()) timer.stop();
     if (!handler || entry.text.isEmpty()) return;
     if (!splitEntry(entry.text).valid) return;
-    handler(entry);
+    // A handler may open a message box whose event loop ticks the pump again, or
+    // replace the pump; it runs from a copy so either is safe.
+    const Handler run = handler;
+    try {
+        run(entry);
+    } catch (const std::exception &error) {
+        const QString text = QString::fromUtf8(error.what());
+        if (errorHandler)
+            errorHandler(text);
+        else
+            qWarning("Message abandoned: %s", qPrintable(text));
+    }
 }
 
 void ReceiveQueue::removeConnection(quint64 connection)
@@ -74,5 +110,6 @@ void ReceiveQueue::removeConnection(quint64 connection)
         else
             ++it;
     }
+    backlogs.remove(connection);
     if (entries.empty()) timer.stop();
 }
