@@ -1,0 +1,66 @@
+// The game options dialog: the hosting player picks the options of the next game
+// and starts it. The dialog owns no connection: it hands the finished start
+// message to the main window, which sends it.
+#pragma once
+
+#include "net/commands.h"
+#include "windows/sidewindow.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class UpDownBox;
+
+class Tgamestart : public SideWindow
+{
+    Q_OBJECT
+public:
+    explicit Tgamestart(QWidget *parent = nullptr);
+
+    // The name the start message carries first (the player's own name).
+    void setStarterName(const QString &name);
+    QString starterName() const { return starter; }
+
+    // The eleven fields the next "Start Game" sends, as the controls show them.
+    cmd::GameOptions options() const;
+
+    // The dialog's keys of the settings file, read the way the main window reads
+    // the file at login: a number that is empty or not decimal leaves its control
+    // as it is; flags compare exactly with "true"/"false".
+    void readSettings();
+    // Writes the dialog's keys ("Team Game" is not stored). False when the file
+    // could not be written; the player has then been told.
+    bool writeSettings();
+
+    // The dialog's settings keys, in the order they are written.
+    static const QStringList &settingsKeys();
+
+public slots:
+    void button_startClick();
+    void checkbox_playbonusClick();
+
+protected:
+    // Opens centred on the main window.
+    void showEvent(QShowEvent *event) override;
+
+signals:
+    // A complete "CMD_startgame" message, 0xFF included, for the main window to send.
+    void startRequested(const QByteArray &message);
+
+private:
+    QString starter;
+    UpDownBox *upDown1 = nullptr; // play to score
+    UpDownBox *upDown2 = nullptr; // creation time
+    UpDownBox *upDown4 = nullptr; // max letters
+    UpDownBox *upDown3 = nullptr; // letters in bonus
+    QCheckBox *checkboxSpeed = nullptr;
+    QCheckBox *checkboxCouch = nullptr;
+    QCheckBox *checkboxTeam = nullptr;
+    QCheckBox *checkboxAuto = nullptr;
+    QCheckBox *checkboxPlaybonus = nullptr;
+    QLabel *labelBonus = nullptr;
+    QRadioButton *checkboxScore = nullptr;
+    QRadioButton *checkboxBonus = nullptr;
+    QPushButton *buttonStart = nullptr;
+};
