@@ -13,10 +13,29 @@
 class QSocketNotifier;
 class TSockStream;
 
-enum TSocketType { stStream = 0, stDatagram = 1 };
-enum TLineBreak { lbCRLF = 0, lbCR = 1, lbLF = 2, lbSmart = 3 };
-enum class TSocketInfo { Lookup = 0, Connect = 1, Close = 2, Listen = 3, Receive = 4, Send = 5,
-                         Accept = 6, Error = 7 };
+enum TSocketType
+{
+    stStream = 0,
+    stDatagram = 1
+};
+enum TLineBreak
+{
+    lbCRLF = 0,
+    lbCR = 1,
+    lbLF = 2,
+    lbSmart = 3
+};
+enum class TSocketInfo
+{
+    Lookup = 0,
+    Connect = 1,
+    Close = 2,
+    Listen = 3,
+    Receive = 4,
+    Send = 5,
+    Accept = 6,
+    Error = 7
+};
 
 // Every failure the component raises.
 class ESockException : public std::runtime_error
@@ -61,6 +80,10 @@ public:
     int BlockingTimeout() const { return blockingTimeout; }
     void setBlockingTimeout(int seconds) { blockingTimeout = seconds; }
 
+    // The events; an unassigned one is skipped. A connected socket that is
+    // destroyed closes first and reports "Socket Closed" through OnInfo, so
+    // whatever that handler uses must outlive the socket (or the handler be
+    // cleared first).
     TNotifyEvent OnConnect;
     TNotifyEvent OnDisconnect;
     TNotifyInfoEvent OnInfo;
@@ -90,11 +113,58 @@ public:
     quint16 LocalPort() const;
     TSockStream *Stream() const { return stream; }
 
+    // The system's socket, -1 when there is none.
+    qintptr Handle() const { return handle; }
+    // Bytes received and not yet taken, and bytes Send has queued that the
+    // system has not taken yet: what an owner looks at to bound a connection.
+    qsizetype IncomingSize() const { return incoming.size(); }
+    qsizetype OutgoingSize() const { return outgoing.size() - outgoingSent; }
+
+    // At most this many bytes are taken from the system per read notification.
+    static constexpr int ReadBlockSize = 32768;
+
+    // Readiness events, numbered as Windows Sockets numbers them. The Qt event
+    // loop delivers them through handleNotification; a test may deliver one
+    // itself. An error number above 10000 is only reported.
+    enum Event
+    {
+        EventRead = 1,
+        EventWrite = 2,
+        EventAccept = 8,
+        EventConnect = 16,
+        EventClose = 32
+    };
+    void handleNotification(int event, int error);
+
+    // While a saved configuration is applied, Listen and Blocking are only
+    // stored; Loaded() then applies the blocking mode and starts listening if
+    // Listen was stored true.
+    void beginLoading() { loading = true; }
+    void Loaded();
+
+    // Entries in the process-wide host cache.
+    static int hostCacheSize();
+
 private:
-    // Implementation state; the platform calls live in sockplatform.cpp.
+    friend class TSockStream;
+
     void info(TSocketInfo kind, const QString &message);
     void applyBlocking();
-    void handleNotification(int event, int error);
+    void registerNotifications();
+    void suspendNotifications();
+    void dropNotifiers();
+    void updateWriteNotifier();
+    void readable();
+    void writable();
+    void finishConnect();
+    void readStream();
+    void resumeAccepting();
+    void acceptAutomatically();
+    TSock *adopt(qintptr accepted);
+    void releaseHandle();
+    void consumeOut(qint64 count);
+    int waitMilliseconds() const;
+    void fireNotify(const TNotifyEvent &event);
 
     TSocketType socketType = stStream;
     QString hostName;
@@ -108,11 +178,26 @@ private:
     qint64 tag = 0;
     qintptr handle = -1;
     QByteArray incoming;
+    // Bytes of `outgoing` before outgoingSent are already with the system.
     QByteArray outgoing;
+    qsizetype outgoingSent = 0;
     quint32 destAddress = 0; // network byte order
     quint16 destPort = 0;    // network byte order
     quint32 peerAddress = 0; // network byte order
     quint16 peerPort = 0;
+    bool loading = false;
+    // A non-blocking connect is under way.
+    bool connecting = false;
+    // Readiness notifications are wanted (non-blocking mode or listening).
+    bool notifying = false;
+    // The connection failed or was reset; its handle stays until Close but
+    // is no longer watched, or it would report readiness without end.
+    bool broken = false;
+    // The error a failed send took from the system, so that the end of the
+    // connection is still reported as the reset it was.
+    int sendError = 0;
+    // Counts handles, so that a late notification for a closed one is dropped.
+    quint64 generation = 0;
     QSocketNotifier *readNotifier = nullptr;
     QSocketNotifier *writeNotifier = nullptr;
     TSockStream *stream = nullptr;

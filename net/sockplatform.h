@@ -1,0 +1,76 @@
+// The one place that talks to the operating system's socket interface. Every
+// socket, name and readiness call of TSock goes through here, so a build for
+// another socket library replaces sockplatform.cpp and nothing else.
+//
+// Addresses and ports are passed in network byte order, as the socket
+// interface keeps them. Failures are reported as Windows Sockets error numbers
+// (10035 for "would block", 10061 for "connection refused", ...), which is how
+// TSock words its error reports on every platform.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+namespace sockplatform {
+
+using Handle = qintptr;
+inline constexpr Handle InvalidHandle = -1;
+
+// Error numbers TSock tests for by value.
+inline constexpr int ErrWouldBlock = 10035;
+inline constexpr int ErrInProgress = 10036;
+inline constexpr int ErrInterrupted = 10004;
+inline constexpr int ErrConnAborted = 10053;
+inline constexpr int ErrConnReset = 10054;
+
+// Starts the socket library once per process; false when it cannot be used.
+bool startup();
+
+// A native error code translated into a Windows Sockets error number.
+int mapError(int native);
+// The translated error of the last failed call on this thread. Read it right
+// after the failing call: anything in between may overwrite it.
+int lastError();
+
+Handle openSocket(bool stream);
+// False also for InvalidHandle, which is not handed to the system.
+bool closeSocket(Handle handle);
+bool setNonBlocking(Handle handle, bool on);
+// Lets a restarted host bind its port while old connections linger in
+// TIME_WAIT; an active listener on the port still makes bind fail.
+bool setReuseAddress(Handle handle);
+bool bindSocket(Handle handle, quint32 address, quint16 port);
+bool listenSocket(Handle handle, int backlog);
+// InvalidHandle on failure; the peer's address and port on success.
+Handle acceptSocket(Handle listener, quint32 &address, quint16 &port);
+// 0 when connected at once, otherwise the error number (10036 while a
+// non-blocking connection is still being made).
+int connectSocket(Handle handle, quint32 address, quint16 port);
+// The outcome of a non-blocking connect: 0, or the error number it ended with.
+int pendingError(Handle handle);
+bool isWritable(Handle handle);
+// 1 readable, 0 timed out, -1 failed. A negative timeout waits without limit.
+int waitReadable(Handle handle, int timeoutMs);
+
+// Byte counts, or -1 with lastError() set. A send never raises SIGPIPE.
+qint64 sendBytes(Handle handle, const char *data, qint64 size);
+qint64 receiveBytes(Handle handle, char *data, qint64 size);
+qint64 sendDatagram(Handle handle, const char *data, qint64 size, quint32 address, quint16 port);
+qint64 receiveDatagram(Handle handle, char *data, qint64 size, quint32 &address, quint16 &port);
+
+// The port (host byte order) the socket is bound to, 0 when unknown.
+quint16 localPort(Handle handle);
+
+// Conversions between names, dotted text and numbers.
+bool parseDotted(const QByteArray &text, quint32 &address);
+QString dotted(quint32 address);
+// The first IPv4 address the resolver gives for the name.
+bool resolveHost(const QByteArray &name, quint32 &address);
+// The port of a service name for "tcp" (stream) or "udp".
+bool lookupService(const QByteArray &name, bool stream, quint16 &port);
+quint16 toNetwork16(quint16 value);
+quint16 fromNetwork16(quint16 value);
+quint32 anyAddress();
+
+} // namespace sockplatform

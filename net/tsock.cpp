@@ -1,0 +1,955 @@
+#include "net/tsock.h"
+
+#include "net/sockplatform.h"
+#include "net/tsockstream.h"
+#include "net/tsockthread.h"
+
+#include <QList>
+#include <QMutex>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QtDebug>
+#include <climits>
+
+using sockplatform::InvalidHandle;
+
+namespace {
+
+// Reports through OnInfo.
+const QString InfoLookupHost = QStringLiteral("Lookup Of Host ");
+const QString InfoLookupPort = QStringLiteral("Lookup Of Port ");
+const QString InfoHostWhileConnected =
+    QStringLiteral("Setting HostName While Connected Has No Effect");
+const QString InfoPortWhileConnected =
+    QStringLiteral("Setting PortName While Connected Has No Effect");
+const QString InfoNonBlockingConnected = QStringLiteral("Non-Blocking Socket Connected");
+const QString InfoBlockingConnected = QStringLiteral("Blocking Socket Connected");
+const QString InfoDatagramConnected = QStringLiteral("Datagram Socket Connected");
+const QString InfoSocketClosed = QStringLiteral("Socket Closed");
+const QString InfoBlockingCantConnect = QStringLiteral("Blocking Socket Can't Connect");
+const QString InfoDisconnectedOnReceive = QStringLiteral("Socket Disconnected On Receive");
+const QString InfoListeningStarted = QStringLiteral("Listening Started");
+const QString InfoListeningStopped = QStringLiteral("Listening Stopped");
+const QString InfoListeningRunning = QStringLiteral("Listening Already Running");
+const QString InfoNonBlockingIn = QStringLiteral("Non-Blocking Incoming Data");
+const QString InfoBlockingIn = QStringLiteral("Blocking Incoming Data");
+const QString InfoNonBlockingOut = QStringLiteral("Non-Blocking Outgoing Data");
+const QString InfoBlockingOut = QStringLiteral("Blocking Outgoing Data");
+const QString InfoBlockingAccept = QStringLiteral("Blocking Accept");
+const QString InfoCouldNotAccept = QStringLiteral("Could Not Accept Connection");
+const QString InfoCreatedNew = QStringLiteral("Created New TSock Structure");
+const QString InfoSendError = QStringLiteral("Socket Error On Send");
+const QString InfoReceiveError = QStringLiteral("Socket Error On Receive");
+
+// Messages of ESockException.
+const QString ErrStartup = QStringLiteral("WSAStartup - Could Not Initialize WinSock");
+const QString ErrListenInUse = QStringLiteral("Listen - Socket Already In Use");
+const QString ErrListenDatagram = QStringLiteral("Listen - Cannot Listen On A Datagram Socket");
+const QString ErrListenBind = QStringLiteral("Listen - Error Binding Socket");
+const QString ErrListenStart = QStringLiteral("Listen - Error Starting Listen");
+const QString ErrTypeListening =
+    QStringLiteral("SocketType - Can't Assign Socket Type While Listening");
+const QString ErrTypeConnected =
+    QStringLiteral("SocketType - Can't Assign Socket Type While Connected");
+const QString ErrSendNotConnected = QStringLiteral("Send - Socket Not Connected");
+const QString ErrSendOnListener = QStringLiteral("Send - Cannot Send On A Listener Socket");
+const QString ErrSendSocket = QStringLiteral("Send - Socket Error");
+const QString ErrReceiveNotConnected = QStringLiteral("Receive - Socket Not Connected");
+const QString ErrReceiveOnListener =
+    QStringLiteral("Receive - Cannot Receive On A Listener Socket");
+const QString ErrReceiveSocket = QStringLiteral("Receive - Socket Error ");
+const QString ErrSendDatagramNotConnected = QStringLiteral("SendDatagram - Socket Not Connected");
+const QString ErrSendDatagramStream =
+    QStringLiteral("SendDatagram - Datagram Send Not Supported On Stream Sockets");
+const QString ErrReceiveDatagramNotConnected =
+    QStringLiteral("ReceiveDatagram - Socket Not Connected");
+const QString ErrReceiveDatagramStream =
+    QStringLiteral("ReceiveDatagram - Datagram Receive Not Supported On Stream Sockets");
+const QString ErrAcceptNotListening = QStringLiteral("Accept - Socket Not In Listening Mode");
+const QString ErrHostNotFound = QStringLiteral("Host Lookup - Could Not Find Host Entry");
+const QString ErrServiceNotFound = QStringLiteral("Port Lookup - Could Not Find Service Entry");
+const QString ErrInfoHandler = QStringLiteral("Error here");
+
+constexpr int ListenBacklog = 5;
+// Sent bytes are cut off the front of the outgoing buffer only in large
+// pieces, so a long backlog is not moved again after every partial send.
+constexpr qsizetype CompactThreshold = 64 * 1024;
+
+struct HostEntry
+{
+    QString name;
+    quint32 address;
+};
+
+// Shared by every TSock of the process and never pruned; the automatic
+// accept thread may look names up as well.
+QMutex hostCacheMutex;
+QList<HostEntry> &hostCache()
+{
+    static QList<HostEntry> cache;
+    return cache;
+}
+
+bool cachedHost(const QString &name, quint32 &address)
+{
+    for (const HostEntry &entry : hostCache()) {
+        if (entry.name.compare(name, Qt::CaseInsensitive) == 0) {
+            address = entry.address;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool startsWithDigit(const QString &name)
+{
+    return !name.isEmpty() && name.at(0) >= QLatin1Char('0') && name.at(0) <= QLatin1Char('9');
+}
+
+// OnRead's count is 32 bits wide; the buffer is not.
+int countOf(const QByteArray &buffer)
+{
+    return int(qMin<qsizetype>(buffer.size(), INT_MAX));
+}
+
+QString errorReport(int error)
+{
+    return QStringLiteral("Error #%1 (%2)").arg(QString::number(error), TSock::ErrorName(error));
+}
+
+// The event loop cannot carry an exception further; say what was lost.
+void warnEscaped(const std::exception &e)
+{
+    qWarning("TSock: %s", e.what());
+}
+void warnEscaped()
+{
+    qWarning("TSock: a handler raised an unknown exception");
+}
+
+} // namespace
+
+TSock::TSock(QObject *owner) : QObject(owner)
+{
+    if (!sockplatform::startup()) throw ESockException(ErrStartup);
+    stream = new TSockStream(this);
+}
+
+TSock::~TSock()
+{
+    // An automatic accept still running on its thread uses this listener.
+    const auto threads = findChildren<TSockThread *>(Qt::FindDirectChildrenOnly);
+    for (TSockThread *thread : threads)
+        thread->wait();
+    if (listening || connected)
+        Close();
+    else
+        releaseHandle();
+}
+
+// ---- properties --------------------------------------------------------
+
+void TSock::setSocketType(TSocketType value)
+{
+    if (!loading) {
+        if (listening) throw ESockException(ErrTypeListening);
+        if (connected) throw ESockException(ErrTypeConnected);
+    }
+    socketType = value;
+}
+
+void TSock::setHostName(const QString &value)
+{
+    if (connected && socketType == stStream) info(TSocketInfo::Lookup, InfoHostWhileConnected);
+    hostName = value;
+    if (connected && socketType == stDatagram) destAddress = HostLookup(value);
+}
+
+void TSock::setPortName(const QString &value)
+{
+    if (connected) info(TSocketInfo::Lookup, InfoPortWhileConnected);
+    portName = value;
+}
+
+void TSock::setBlocking(bool value)
+{
+    blocking = value;
+    if (loading || handle == InvalidHandle) return;
+    applyBlocking();
+}
+
+void TSock::setListen(bool value)
+{
+    if (loading) {
+        listening = value;
+        return;
+    }
+    if (handle != InvalidHandle && !listening) {
+        listening = false;
+        throw ESockException(ErrListenInUse);
+    }
+    if (socketType == stDatagram && value) {
+        listening = false;
+        throw ESockException(ErrListenDatagram);
+    }
+    const bool wasListening = listening;
+    if (!value) {
+        listening = false;
+        Close();
+        info(TSocketInfo::Listen, InfoListeningStopped);
+        return;
+    }
+    if (wasListening) {
+        info(TSocketInfo::Listen, InfoListeningRunning);
+        return;
+    }
+    const quint16 port = PortLookup(portName);
+    const qintptr created = sockplatform::openSocket(true);
+    if (created == InvalidHandle) throw ESockException(ErrListenBind);
+    handle = created;
+    ++generation;
+    broken = false;
+    sockplatform::setReuseAddress(handle);
+    destAddress = sockplatform::anyAddress();
+    destPort = port;
+    // The handle stays on failure, as a Close is what releases it.
+    if (!sockplatform::bindSocket(handle, destAddress, destPort))
+        throw ESockException(ErrListenBind);
+    if (!sockplatform::listenSocket(handle, ListenBacklog)) throw ESockException(ErrListenStart);
+    listening = true;
+    // Watched only once it listens: an unbound socket reads as hung up.
+    applyBlocking();
+    info(TSocketInfo::Listen, InfoListeningStarted);
+}
+
+void TSock::Loaded()
+{
+    loading = false;
+    applyBlocking();
+    if (listening && handle == InvalidHandle) {
+        listening = false;
+        setListen(true);
+    }
+}
+
+// ---- readiness -------------------------------------------------------------
+
+void TSock::applyBlocking()
+{
+    if (handle == InvalidHandle) return;
+    if (!blocking || listening) {
+        registerNotifications();
+    } else {
+        notifying = false;
+        suspendNotifications();
+        sockplatform::setNonBlocking(handle, false);
+    }
+}
+
+void TSock::registerNotifications()
+{
+    notifying = true;
+    sockplatform::setNonBlocking(handle, true);
+    if (broken) return;
+    if (!readNotifier) {
+        readNotifier = new QSocketNotifier(handle, QSocketNotifier::Read, this);
+        connect(readNotifier, &QSocketNotifier::activated, this, &TSock::readable);
+    }
+    readNotifier->setEnabled(true);
+    if (socketType == stStream && !listening) {
+        if (!writeNotifier) {
+            writeNotifier = new QSocketNotifier(handle, QSocketNotifier::Write, this);
+            connect(writeNotifier, &QSocketNotifier::activated, this, &TSock::writable);
+        }
+        // One write notification when the connection is usable (or, while
+        // connecting, when the attempt ends); later ones only while bytes wait.
+        writeNotifier->setEnabled(true);
+    } else if (writeNotifier) {
+        writeNotifier->setEnabled(false);
+    }
+}
+
+void TSock::suspendNotifications()
+{
+    if (readNotifier) readNotifier->setEnabled(false);
+    if (writeNotifier) writeNotifier->setEnabled(false);
+}
+
+void TSock::dropNotifiers()
+{
+    // Disabled before the handle goes, deleted later: Close may run inside
+    // one of their own notifications.
+    for (QSocketNotifier *notifier : {readNotifier, writeNotifier}) {
+        if (!notifier) continue;
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    }
+    readNotifier = nullptr;
+    writeNotifier = nullptr;
+}
+
+void TSock::updateWriteNotifier()
+{
+    if (!writeNotifier) return;
+    const bool wanted = notifying && !broken && handle != InvalidHandle &&
+                        (connecting || (connected && OutgoingSize() > 0 && sendError == 0));
+    writeNotifier->setEnabled(wanted);
+}
+
+void TSock::resumeAccepting()
+{
+    if (readNotifier && listening && notifying && !broken) readNotifier->setEnabled(true);
+}
+
+void TSock::readable()
+{
+    try {
+        if (handle == InvalidHandle || broken) return;
+        if (listening || socketType == stDatagram) {
+            // As with Windows Sockets, the next accept or datagram notification
+            // comes after the owner has taken this one (Accept, ReceiveDatagram),
+            // so an owner that leaves it waiting is not woken without end.
+            readNotifier->setEnabled(false);
+            handleNotification(listening ? EventAccept : EventRead, 0);
+        } else if (connecting) {
+            finishConnect();
+        } else {
+            handleNotification(EventRead, 0);
+        }
+    } catch (const std::exception &e) {
+        warnEscaped(e);
+    } catch (...) {
+        warnEscaped();
+    }
+}
+
+void TSock::writable()
+{
+    try {
+        if (handle == InvalidHandle || broken) return;
+        if (connecting) {
+            finishConnect();
+            return;
+        }
+        // A send that leaves bytes behind turns it on again.
+        writeNotifier->setEnabled(false);
+        handleNotification(EventWrite, 0);
+    } catch (const std::exception &e) {
+        warnEscaped(e);
+    } catch (...) {
+        warnEscaped();
+    }
+}
+
+void TSock::finishConnect()
+{
+    const int error = sockplatform::pendingError(handle);
+    if (error == 0 && !sockplatform::isWritable(handle)) return;
+    connecting = false;
+    if (error != 0) {
+        broken = true;
+        suspendNotifications();
+        handleNotification(EventConnect, error);
+        return;
+    }
+    // The write notifier stays on: its first notification after the connect
+    // sends whatever was queued meanwhile.
+    handleNotification(EventConnect, 0);
+}
+
+void TSock::handleNotification(int event, int error)
+{
+    if (error > 10000) {
+        info(TSocketInfo::Error, errorReport(error));
+        return;
+    }
+    QPointer<TSock> alive(this);
+    switch (event) {
+    case EventRead:
+        if (socketType == stStream) {
+            readStream();
+        } else {
+            const TNotifyReadEvent handler = OnRead;
+            if (handler) handler(this, countOf(incoming));
+        }
+        return;
+    case EventWrite:
+        if (OutgoingSize() > 0) {
+            Send(QByteArray());
+            if (!alive) return;
+        }
+        info(TSocketInfo::Send, InfoNonBlockingOut);
+        if (!alive) return;
+        fireNotify(OnWrite);
+        return;
+    case EventAccept:
+        if (autoAccept && OnAutoAccept)
+            acceptAutomatically();
+        else
+            fireNotify(OnAccept);
+        return;
+    case EventConnect:
+        connected = true;
+        info(TSocketInfo::Connect, InfoNonBlockingConnected);
+        if (!alive) return;
+        fireNotify(OnConnect);
+        return;
+    case EventClose:
+        fireNotify(OnDisconnect);
+        if (!alive) return;
+        Close();
+        return;
+    default:
+        return;
+    }
+}
+
+void TSock::readStream()
+{
+    const qsizetype before = incoming.size();
+    incoming.resize(before + ReadBlockSize);
+    const qint64 n = sockplatform::receiveBytes(handle, incoming.data() + before, ReadBlockSize);
+    const int error = n < 0 ? sockplatform::lastError() : 0;
+    incoming.resize(before + qMax<qint64>(n, 0));
+
+    if (n == 0 ||
+        (n < 0 && error != sockplatform::ErrWouldBlock && error != sockplatform::ErrInterrupted)) {
+        // The connection is over: stop watching it before anyone hears of it,
+        // or a nested event loop in a handler would hear of it again.
+        broken = true;
+        suspendNotifications();
+        int closeError = error;
+        // A reset that a failed send already took from the system.
+        if (n == 0 &&
+            (sendError == sockplatform::ErrConnReset || sendError == sockplatform::ErrConnAborted))
+            closeError = sendError;
+        handleNotification(EventClose, closeError);
+        return;
+    }
+    QPointer<TSock> alive(this);
+    info(TSocketInfo::Receive, InfoNonBlockingIn);
+    if (!alive) return;
+    const TNotifyReadEvent handler = OnRead;
+    if (handler) handler(this, countOf(incoming));
+}
+
+void TSock::fireNotify(const TNotifyEvent &event)
+{
+    // A copy, as the handler may reassign or destroy what it was called through.
+    const TNotifyEvent handler = event;
+    if (handler) handler(this);
+}
+
+void TSock::info(TSocketInfo kind, const QString &message)
+{
+    const TNotifyInfoEvent handler = OnInfo;
+    if (!handler) return;
+    try {
+        handler(this, kind, message);
+    } catch (...) {
+        throw ESockException(ErrInfoHandler);
+    }
+}
+
+// ---- operations ------------------------------------------------------------
+
+bool TSock::Open()
+{
+    if (handle != InvalidHandle) return connected;
+    const bool isStream = socketType == stStream;
+    // Names are resolved before a socket exists, so a failed lookup leaves
+    // no handle behind.
+    const quint16 port = PortLookup(portName);
+    quint32 address = sockplatform::anyAddress();
+    if (isStream) address = HostLookup(hostName);
+    const qintptr created = sockplatform::openSocket(isStream);
+    if (created == InvalidHandle) {
+        info(TSocketInfo::Error, errorReport(sockplatform::lastError()));
+        return false;
+    }
+    handle = created;
+    ++generation;
+    broken = false;
+    connecting = false;
+    sendError = 0;
+    // Bytes that an earlier connection left unsent do not belong to this one.
+    outgoing.clear();
+    outgoingSent = 0;
+    destAddress = address;
+    destPort = port;
+    QPointer<TSock> alive(this);
+    applyBlocking();
+
+    if (isStream && !blocking) {
+        const int result = sockplatform::connectSocket(handle, destAddress, destPort);
+        connecting = true;
+        if (result != 0 && result != sockplatform::ErrInProgress &&
+            result != sockplatform::ErrWouldBlock) {
+            // Refused on the spot: still reported as a notification, after
+            // Open has returned, like every other end of a connect.
+            connecting = false;
+            broken = true;
+            suspendNotifications();
+            const quint64 current = generation;
+            QMetaObject::invokeMethod(
+                this,
+                [this, current, result] {
+                    try {
+                        if (generation == current) handleNotification(EventConnect, result);
+                    } catch (const std::exception &e) {
+                        warnEscaped(e);
+                    } catch (...) {
+                        warnEscaped();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+    if (isStream) {
+        if (sockplatform::connectSocket(handle, destAddress, destPort) == 0) {
+            connected = true;
+            info(TSocketInfo::Connect, InfoBlockingConnected);
+            if (!alive) return false;
+            fireNotify(OnConnect);
+        } else {
+            info(TSocketInfo::Close, InfoBlockingCantConnect);
+            if (!alive) return false;
+            Close();
+        }
+        return alive && connected;
+    }
+    if (sockplatform::bindSocket(handle, sockplatform::anyAddress(), destPort)) {
+        connected = true;
+        info(TSocketInfo::Connect, InfoDatagramConnected);
+        if (!alive) return false;
+        fireNotify(OnConnect);
+    }
+    return alive && connected;
+}
+
+bool TSock::Close()
+{
+    bool closed = false;
+    try {
+        dropNotifiers();
+        closed = sockplatform::closeSocket(handle);
+        handle = InvalidHandle;
+        ++generation;
+        connected = false;
+        connecting = false;
+        notifying = false;
+        broken = false;
+        sendError = 0;
+        const bool wasListening = listening;
+        listening = false;
+        if (!wasListening) info(TSocketInfo::Close, InfoSocketClosed);
+    } catch (...) {
+        // Close never fails loudly: it runs from destructors and handlers.
+    }
+    return closed;
+}
+
+void TSock::releaseHandle()
+{
+    // A socket still connecting, or one whose bind failed, is neither
+    // listening nor connected; its handle must not outlive it all the same.
+    dropNotifiers();
+    if (handle != InvalidHandle) sockplatform::closeSocket(handle);
+    handle = InvalidHandle;
+}
+
+void TSock::consumeOut(qint64 count)
+{
+    outgoingSent += count;
+    if (outgoingSent >= outgoing.size()) {
+        outgoing.clear();
+        outgoingSent = 0;
+    } else if (outgoingSent >= CompactThreshold && outgoingSent * 2 >= outgoing.size()) {
+        outgoing.remove(0, outgoingSent);
+        outgoingSent = 0;
+    }
+}
+
+bool TSock::Send(const QByteArray &text)
+{
+    if (handle == InvalidHandle) throw ESockException(ErrSendNotConnected);
+    if (listening) throw ESockException(ErrSendOnListener);
+    if (socketType == stDatagram) return SendDatagram(text, hostName);
+    outgoing.append(text);
+    if (OutgoingSize() == 0) return true;
+    QPointer<TSock> alive(this);
+
+    if (!blocking) {
+        info(TSocketInfo::Send, InfoNonBlockingOut);
+        if (!alive) return true;
+        // While the connection is being made the bytes wait for its first
+        // write notification; a failed send keeps them queued, unreported.
+        if (!connected || handle == InvalidHandle) return true;
+        const qint64 n =
+            sockplatform::sendBytes(handle, outgoing.constData() + outgoingSent, OutgoingSize());
+        if (n > 0) {
+            consumeOut(n);
+        } else if (n < 0) {
+            const int error = sockplatform::lastError();
+            if (error != sockplatform::ErrWouldBlock && error != sockplatform::ErrInterrupted)
+                sendError = error;
+        }
+        if (OutgoingSize() > 0) updateWriteNotifier();
+        return true;
+    }
+
+    while (OutgoingSize() > 0) {
+        const qint64 n =
+            sockplatform::sendBytes(handle, outgoing.constData() + outgoingSent, OutgoingSize());
+        if (n < 0 && sockplatform::lastError() != sockplatform::ErrInProgress) {
+            info(TSocketInfo::Error, InfoSendError);
+            throw ESockException(ErrSendSocket);
+        }
+        if (n > 0) consumeOut(n);
+        info(TSocketInfo::Send, InfoBlockingOut);
+        if (!alive || handle == InvalidHandle) return true;
+    }
+    return true;
+}
+
+QByteArray TSock::Receive()
+{
+    return ReceiveCount(-1);
+}
+
+int TSock::waitMilliseconds() const
+{
+    if (blockingTimeout < 0) return -1;
+    return qMin(blockingTimeout, INT_MAX / 1000) * 1000;
+}
+
+QByteArray TSock::ReceiveCount(int count)
+{
+    if (handle == InvalidHandle && incoming.isEmpty()) throw ESockException(ErrReceiveNotConnected);
+    if (listening) throw ESockException(ErrReceiveOnListener);
+    if (socketType == stDatagram) {
+        QByteArray text;
+        QString host;
+        ReceiveDatagram(text, host);
+        return text;
+    }
+    if (!blocking) {
+        if (count == -1 || count >= incoming.size()) {
+            QByteArray all;
+            all.swap(incoming);
+            return all;
+        }
+        if (count < 0) return QByteArray();
+        QByteArray front = incoming.left(count);
+        incoming.remove(0, count);
+        return front;
+    }
+
+    if (connected && handle != InvalidHandle &&
+        sockplatform::waitReadable(handle, waitMilliseconds()) > 0) {
+        QPointer<TSock> alive(this);
+        info(TSocketInfo::Receive, InfoBlockingIn);
+        if (!alive) return QByteArray();
+        const int size = (count == -1 || count > ReadBlockSize) ? ReadBlockSize : count;
+        // A request for no bytes reads none: a receive of 0 bytes would look
+        // like the peer closing.
+        if (size > 0 && handle != InvalidHandle) {
+            const qsizetype before = incoming.size();
+            incoming.resize(before + size);
+            const qint64 n = sockplatform::receiveBytes(handle, incoming.data() + before, size);
+            const int error = n < 0 ? sockplatform::lastError() : 0;
+            incoming.resize(before + qMax<qint64>(n, 0));
+            if (n < 0) {
+                incoming.clear();
+                info(TSocketInfo::Error, InfoReceiveError);
+                throw ESockException(ErrReceiveSocket + ErrorName(error));
+            }
+            if (n == 0) {
+                // Kept for the caller should a handler free this socket.
+                const QByteArray held = incoming;
+                info(TSocketInfo::Close, InfoDisconnectedOnReceive);
+                if (!alive) return held;
+                Close();
+                if (!alive) return held;
+                fireNotify(OnDisconnect);
+                if (!alive) return held;
+            }
+        }
+    }
+    QByteArray all;
+    all.swap(incoming);
+    return all;
+}
+
+TSock *TSock::adopt(qintptr accepted)
+{
+    auto *created = new TSock(this);
+    created->handle = accepted;
+    ++created->generation;
+    created->peerAddress = peerAddress;
+    created->peerPort = peerPort;
+    created->blocking = blocking;
+    created->applyBlocking();
+    created->blockingTimeout = blockingTimeout;
+    created->OnRead = OnRead;
+    created->OnWrite = OnWrite;
+    created->OnDisconnect = OnDisconnect;
+    created->OnInfo = OnInfo;
+    created->connected = true;
+    return created;
+}
+
+bool TSock::Accept(TSock *&NewSock)
+{
+    if (!listening) throw ESockException(ErrAcceptNotListening);
+    QPointer<TSock> alive(this);
+    if (blocking) {
+        info(TSocketInfo::Accept, InfoBlockingAccept);
+        if (!alive || !listening) return false;
+    }
+    quint32 address = 0;
+    quint16 port = 0;
+    const qintptr accepted = sockplatform::acceptSocket(handle, address, port);
+    resumeAccepting();
+    if (accepted == InvalidHandle) {
+        info(TSocketInfo::Accept, InfoCouldNotAccept);
+        return false;
+    }
+    peerAddress = address;
+    peerPort = port;
+    TSock *created = adopt(accepted);
+    NewSock = created;
+    created->setPortName(portName);
+    created->setHostName(sockplatform::dotted(address));
+    if (!alive) return true;
+    info(TSocketInfo::Accept, InfoCreatedNew);
+    return true;
+}
+
+void TSock::acceptAutomatically()
+{
+    quint32 address = 0;
+    quint16 port = 0;
+    const qintptr accepted = sockplatform::acceptSocket(handle, address, port);
+    resumeAccepting();
+    if (accepted == InvalidHandle) {
+        info(TSocketInfo::Accept, InfoCouldNotAccept);
+        return;
+    }
+    peerAddress = address;
+    peerPort = port;
+    TSock *created = adopt(accepted);
+    QPointer<TSock> alive(this);
+    QPointer<TSock> createdAlive(created);
+    created->setPortName(portName);
+    if (!alive || !createdAlive) return;
+    created->setHostName(sockplatform::dotted(address));
+    if (!alive || !createdAlive) return;
+    const TNotifyAutoEvent handler = OnAutoAccept;
+    if (!handler) return;
+    if (!blocking) {
+        handler(this, created);
+        return;
+    }
+    auto *thread = new TSockThread(this, created, handler);
+    thread->start();
+}
+
+bool TSock::SendDatagram(const QByteArray &text, const QString &host)
+{
+    if (handle == InvalidHandle) throw ESockException(ErrSendDatagramNotConnected);
+    if (socketType == stStream) throw ESockException(ErrSendDatagramStream);
+    setHostName(host);
+    if (!text.isEmpty() && handle != InvalidHandle)
+        sockplatform::sendDatagram(handle, text.constData(), text.size(), destAddress, destPort);
+    return true;
+}
+
+void TSock::ReceiveDatagram(QByteArray &text, QString &host)
+{
+    if (handle == InvalidHandle) throw ESockException(ErrReceiveDatagramNotConnected);
+    if (socketType == stStream) throw ESockException(ErrReceiveDatagramStream);
+    text.clear();
+    host.clear();
+    if (sockplatform::waitReadable(handle, waitMilliseconds()) > 0) {
+        QByteArray block(ReadBlockSize, Qt::Uninitialized);
+        quint32 address = 0;
+        quint16 port = 0;
+        const qint64 n =
+            sockplatform::receiveDatagram(handle, block.data(), block.size(), address, port);
+        if (n >= 0) {
+            peerAddress = address;
+            peerPort = port;
+        }
+        if (n > 0) {
+            block.truncate(n);
+            text = block;
+            host = RemoteAddress();
+        }
+    }
+    if (readNotifier && notifying && !broken) readNotifier->setEnabled(true);
+}
+
+QString TSock::RemoteAddress() const
+{
+    return sockplatform::dotted(peerAddress);
+}
+
+quint16 TSock::LocalPort() const
+{
+    return sockplatform::localPort(handle);
+}
+
+quint32 TSock::HostLookup(const QString &name)
+{
+    info(TSocketInfo::Lookup, InfoLookupHost + name);
+    if (name.isEmpty() || name.contains(QChar(0))) throw ESockException(ErrHostNotFound);
+    quint32 address = 0;
+    if (startsWithDigit(name)) {
+        if (sockplatform::parseDotted(name.toLatin1(), address)) return address;
+        throw ESockException(ErrHostNotFound);
+    }
+    {
+        QMutexLocker lock(&hostCacheMutex);
+        if (cachedHost(name, address)) return address;
+    }
+    if (!sockplatform::resolveHost(name.toUtf8(), address)) throw ESockException(ErrHostNotFound);
+    QMutexLocker lock(&hostCacheMutex);
+    quint32 earlier = 0;
+    if (cachedHost(name, earlier)) return earlier;
+    hostCache().append({name, address});
+    return address;
+}
+
+int TSock::hostCacheSize()
+{
+    QMutexLocker lock(&hostCacheMutex);
+    return int(hostCache().size());
+}
+
+quint16 TSock::PortLookup(const QString &name)
+{
+    info(TSocketInfo::Lookup, InfoLookupPort + name);
+    if (startsWithDigit(name)) {
+        bool ok = false;
+        const uint value = name.toUInt(&ok, 10);
+        if (ok && value <= 65535) return sockplatform::toNetwork16(quint16(value));
+        throw ESockException(ErrServiceNotFound);
+    }
+    quint16 port = 0;
+    if (name.isEmpty() || name.contains(QChar(0)) ||
+        !sockplatform::lookupService(name.toUtf8(), socketType == stStream, port))
+        throw ESockException(ErrServiceNotFound);
+    return port;
+}
+
+QString TSock::ErrorName(int number)
+{
+    switch (number) {
+    case 10004:
+        return QStringLiteral("WSAEINTR");
+    case 10009:
+        return QStringLiteral("WSAEBADF");
+    case 10013:
+        return QStringLiteral("WSAEACCES");
+    case 10014:
+        return QStringLiteral("WSAEFAULT");
+    case 10022:
+        return QStringLiteral("WSAEINVAL");
+    case 10024:
+        return QStringLiteral("WSAEMFILE");
+    case 10035:
+        return QStringLiteral("WSAEWOULDBLOCK");
+    case 10036:
+        return QStringLiteral("WSAEINPROGRESS");
+    case 10037:
+        return QStringLiteral("WSAEALREADY");
+    case 10038:
+        return QStringLiteral("WSAENOTSOCK");
+    case 10039:
+        return QStringLiteral("WSAEDESTADDRREQ");
+    case 10040:
+        return QStringLiteral("WSAEMSGSIZE");
+    case 10041:
+        return QStringLiteral("WSAEPROTOTYPE");
+    case 10042:
+        return QStringLiteral("WSAENOPROTOOPT");
+    case 10043:
+        return QStringLiteral("WSAEPROTONOSUPPORT");
+    case 10044:
+        return QStringLiteral("WSAESOCKTNOSUPPORT");
+    case 10045:
+        return QStringLiteral("WSAEOPNOTSUPP");
+    case 10046:
+        return QStringLiteral("WSAEPFNOSUPPORT");
+    case 10047:
+        return QStringLiteral("WSAEAFNOSUPPORT");
+    case 10048:
+        return QStringLiteral("WSAEADDRINUSE");
+    case 10049:
+        return QStringLiteral("WSAEADDRNOTAVAIL");
+    case 10050:
+        return QStringLiteral("WSAENETDOWN");
+    case 10051:
+        return QStringLiteral("WSAENETUNREACH");
+    case 10052:
+        return QStringLiteral("WSAENETRESET");
+    case 10053:
+        return QStringLiteral("WSAECONNABORTED");
+    case 10054:
+        return QStringLiteral("WSAECONNRESET");
+    case 10055:
+        return QStringLiteral("WSAENOBUFS");
+    case 10056:
+        return QStringLiteral("WSAEISCONN");
+    case 10057:
+        return QStringLiteral("WSAENOTCONN");
+    case 10058:
+        return QStringLiteral("WSAESHUTDOWN");
+    case 10059:
+        return QStringLiteral("WSAETOOMANYREFS");
+    case 10060:
+        return QStringLiteral("WSAETIMEDOUT");
+    case 10061:
+        return QStringLiteral("WSAECONNREFUSED");
+    case 10062:
+        return QStringLiteral("WSAELOOP");
+    case 10063:
+        return QStringLiteral("WSAENAMETOOLONG");
+    case 10064:
+        return QStringLiteral("WSAEHOSTDOWN");
+    case 10065:
+        return QStringLiteral("WSAEHOSTUNREACH");
+    case 10066:
+        return QStringLiteral("WSAENOTEMPTY");
+    case 10067:
+        return QStringLiteral("WSAEPROCLIM");
+    case 10068:
+        return QStringLiteral("WSAEUSERS");
+    case 10069:
+        return QStringLiteral("WSAEDQUOT");
+    case 10070:
+        return QStringLiteral("WSAESTALE");
+    case 10071:
+        return QStringLiteral("WSAEREMOTE");
+    case 10091:
+        return QStringLiteral("WSASYSNOTREADY");
+    case 10092:
+        return QStringLiteral("WSAVERNOTSUPPORTED");
+    case 10093:
+        return QStringLiteral("WSANOTINITIALISED");
+    case 10101:
+        return QStringLiteral("WSAEDISCON");
+    case 11001:
+        return QStringLiteral("WSAHOST_NOT_FOUND");
+    case 11002:
+        return QStringLiteral("WSATRY_AGAIN");
+    case 11003:
+        return QStringLiteral("WSANO_RECOVERY");
+    case 11004:
+        return QStringLiteral("WSANO_DATA");
+    default:
+        return QStringLiteral("UNKNOWN ERROR");
+    }
+}
