@@ -1,0 +1,99 @@
+#include "host/hostoptions.h"
+
+namespace {
+const int MaxTickMs = 3600 * 1000;
+
+// The value of `--name V` or `--name=V`; advances `i` past what it used.
+bool optionValue(const QStringList &args, int &i, const QString &name, QString &value,
+                 bool &matched)
+{
+    const QString &arg = args[i];
+    matched = false;
+    if (arg == name) {
+        matched = true;
+        if (i + 1 >= args.size()) return false;
+        value = args[++i];
+        return true;
+    }
+    if (arg.startsWith(name + QLatin1Char('='))) {
+        matched = true;
+        value = arg.mid(name.size() + 1);
+        return true;
+    }
+    return true;
+}
+
+bool toUnsigned(const QString &text, qulonglong max, qulonglong &out)
+{
+    if (text.isEmpty()) return false;
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+    bool ok = false;
+    out = text.toULongLong(&ok);
+    return ok && out <= max;
+}
+} // namespace
+
+QString hostUsage()
+{
+    return QStringLiteral(
+        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help]\n"
+        "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
+        "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
+        "  --seed S      seed of the random generator (default: from the clock)\n"
+        "  --help        show this text\n");
+}
+
+HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &options,
+                                   QString &error)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &arg = arguments[i];
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+            return HostOptionsResult::Help;
+
+        QString value;
+        bool matched = false;
+        qulonglong number = 0;
+        if (!optionValue(arguments, i, QStringLiteral("--port"), value, matched)) {
+            error = QStringLiteral("--port needs a value");
+            return HostOptionsResult::Error;
+        }
+        if (matched) {
+            if (!toUnsigned(value, 65535, number)) {
+                error = QStringLiteral("invalid port: ") + value;
+                return HostOptionsResult::Error;
+            }
+            options.port = quint16(number);
+            continue;
+        }
+        if (!optionValue(arguments, i, QStringLiteral("--tick-ms"), value, matched)) {
+            error = QStringLiteral("--tick-ms needs a value");
+            return HostOptionsResult::Error;
+        }
+        if (matched) {
+            if (!toUnsigned(value, MaxTickMs, number) || number == 0) {
+                error = QStringLiteral("invalid tick period: ") + value;
+                return HostOptionsResult::Error;
+            }
+            options.tickMs = int(number);
+            continue;
+        }
+        if (!optionValue(arguments, i, QStringLiteral("--seed"), value, matched)) {
+            error = QStringLiteral("--seed needs a value");
+            return HostOptionsResult::Error;
+        }
+        if (matched) {
+            if (!toUnsigned(value, 0xFFFFFFFFull, number)) {
+                error = QStringLiteral("invalid seed: ") + value;
+                return HostOptionsResult::Error;
+            }
+            options.seed = quint32(number);
+            options.seedGiven = true;
+            continue;
+        }
+        error = QStringLiteral("unknown argument: ") + arg;
+        return HostOptionsResult::Error;
+    }
+    return HostOptionsResult::Run;
+}

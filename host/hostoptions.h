@@ -1,0 +1,28 @@
+// Command line of the dedicated host:
+//   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help]
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct HostOptions
+{
+    quint16 port = 7772;
+    int tickMs = 1000;
+    bool seedGiven = false;
+    quint32 seed = 0;
+};
+
+enum class HostOptionsResult
+{
+    Run,
+    Help,
+    Error
+};
+
+// Reads the arguments (the program name first, as QCoreApplication gives
+// them). On Error, `error` holds a one-line reason.
+HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &options,
+                                   QString &error);
+
+QString hostUsage();

@@ -1,0 +1,205 @@
+// TServer: the game host. It owns the authoritative player table, admits
+// connections into slots, relays chat, runs the stages of a game on its stage
+// clock and scores the rounds. It never shows anything and runs headless.
+//
+// Two clocks drive it: the message pump `socktimerTimer` (10 ms, one message
+// per tick) and the stage clock `Timer1Timer` (1000 ms by default). Both are
+// plain member functions, so a test can call them directly; the host's notion
+// of "now" and its random generator can be given to it as well.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <array>
+#include <functional>
+#include <random>
+
+#include "net/framing.h"
+#include "net/tsock.h"
+
+class QTimer;
+
+class TServer : public QObject
+{
+    Q_OBJECT
+public:
+    // Records 0 to 16: 0 is never a player, 1 to 12 play, 13 to 15 are spies,
+    // 16 only ever holds a connection that is being refused.
+    static constexpr int LastRecord = 16;
+    static constexpr int LastSlot = 15;
+    static constexpr int LastPlayer = 12;
+    // Texts from the network are cut to these sizes (in bytes, at a character
+    // boundary) before the host stores or relays them.
+    static constexpr int MaxNameBytes = 256;
+    static constexpr int MaxTextBytes = 4096;
+    // A connection with this many messages waiting in the queue is flooding.
+    static constexpr int MaxQueuedPerConnection = 1000;
+    // A connection that lets this much of the host's output pile up unread
+    // is not reading any more.
+    static constexpr qsizetype MaxUnsentBytes = 4 * 1024 * 1024;
+    static constexpr int PumpPeriodMs = 10;
+
+    struct TPlayer
+    {
+        QByteArray name;
+        bool connected = false;
+        TSock *sock = nullptr;
+        int score = 0;
+        QByteArray acro;
+        int vote = 0;
+        qint64 acrotime = 0; // milliseconds on the host's monotonic clock
+        int team = 0;
+        bool bonusmark = false;
+        int roundscore = 0;
+        int votes = 0;
+        // The connection that holds the slot; ids are never reused, so a
+        // message of a departed connection cannot act for the next holder.
+        quint64 connection = 0;
+        int queued = 0; // messages of this connection waiting in the queue
+        Framer framer;
+    };
+
+    explicit TServer(QObject *parent = nullptr);
+    ~TServer() override;
+
+    // Listening. startListening sets Sock1's PortName and Listen := true; it
+    // returns false when the port cannot be bound (lastListenError says why).
+    bool startListening(const QString &port = QStringLiteral("7772"));
+    quint16 listeningPort() const;
+    QString lastListenError() const { return listenError; }
+    TSock *listener() const { return Sock1; }
+    // Closes every player's connection (each a departure) and stops listening.
+    void closeAll();
+
+    void setStageInterval(int ms);
+    int stageInterval() const;
+    bool stageClockRunning() const;
+
+    // Seams: the host's clock (milliseconds, monotonic) and its generator.
+    void setClock(std::function<qint64()> now) { clock = std::move(now); }
+    void setSeed(quint32 seed) { rng.seed(seed); }
+
+    // Every message to a slot passes through here; tests observe it.
+    std::function<void(int slot, const QByteArray &message)> sendHook;
+
+    // Test seams that need no sockets. addTestConnection admits a connection
+    // the way an accept does and returns its slot (16 when refused);
+    // addTestPlayer also logs it in under `name` without any message.
+    int addTestConnection();
+    int addTestPlayer(int slot, const QByteArray &name);
+    // Queues a message as if it arrived on the connection holding `slot`.
+    void injectMessage(int slot, const QByteArray &entry);
+    void injectFromConnection(quint64 connection, const QByteArray &entry);
+    // Feeds raw bytes as if read from the slot's connection (framing included).
+    void injectBytes(int slot, const QByteArray &bytes);
+    // Runs the pump until the queue is empty.
+    void drainQueue();
+    int queuedMessages() const { return receivedlist->size(); }
+
+    bool occupied(int slot) const;
+
+    // Events and routines.
+    void FormCreate();
+    void Sock1Accept(TSock *sender);
+    void Sock1Read(TSock *sender);
+    void socktimerTimer();
+    void tempsockDisconnect(TSock *sender);
+    void tempsockInfo(TSock *sender, TSocketInfo socketInfo, const QString &msg);
+    void Timer1Timer();
+
+    void receivedlogininfo(int slot, const QByteArray &remainder);
+    void kickhim(int slot, const QByteArray &remainder);
+    void disconnectsock(int slot);
+    void chat(int slot, const QByteArray &remainder);
+    void action(int slot, const QByteArray &remainder);
+    void playasound(int slot, const QByteArray &remainder);
+
+    void startgame(const QByteArray &text);
+    void sendscores();
+
+    void getcat();
+    void catchoosen(int slot, const QByteArray &remainder);
+    void getletters();
+    char convertletter();
+    void setbonusround();
+
+    void acrosent(int slot, const QByteArray &remainder);
+    void sortacros();
+    void choosenacro(int slot, const QByteArray &remainder);
+    void tallyvotes();
+
+    void chooseteam(int slot, const QByteArray &remainder);
+    void getteam(int slot);
+    void placeonteam();
+    void findplayer();
+    bool checkforwin();
+
+    // The player table and the host's state, open to the tests.
+    std::array<TPlayer, LastRecord + 1> players;
+    int numslots = 0;
+    int newslot = 0;
+
+    // Game options.
+    int playto = 30;
+    int createtime = 60;
+    bool bonusenabled = false;
+    int bonusletters = 10;
+    bool isteamgame = false;
+    bool winbybonus = false;
+    bool speedbonus = false;
+    int maxletters = 7;
+    bool autorestart = false;
+    QByteArray nocouch;
+    QByteArray startmsg;
+
+    // Stage variables.
+    QByteArray gamestate;
+    int countdown = -1;
+    bool gamerunning = false;
+    int numletters = 2;
+    QByteArray category;
+    int nextplayer = 0;
+    int lastwinner = 0;
+    int speedplayer = 0;
+    bool bonuspending = false;
+    bool inbonusround = false;
+    std::array<int, 3> teamscore{}; // index 1 Yellow, 2 White
+
+    TSock *Sock1 = nullptr;
+    TSock *tempsock = nullptr;
+    QTimer *Timer1 = nullptr;
+    ReceiveQueue *receivedlist = nullptr; // its pump is the socktimer
+
+private:
+    void dispatch(const ReceivedEntry &entry);
+    int slotOfConnection(quint64 connection) const;
+    int chooseslot();
+    void takeslot(int slot, TSock *sock);
+    void departure(int slot);
+    void feed(int slot, const QByteArray &bytes);
+    void dropConnection(int slot);
+
+    void sendto(int slot, const QByteArray &message);
+    void sendall(const QByteArray &message);
+
+    int random(int range); // uniform in 0 .. range - 1
+    int leader() const;
+    int answers() const;
+    bool hasAnswer(int slot) const;
+    int balancedTeam() const;
+    void addToTeam(int slot, int points);
+    void startstage(const char *stage, int count);
+    void endgame(const QByteArray &text);
+
+    std::function<qint64()> clock;
+    std::mt19937 rng;
+    quint64 lastConnection = 0;
+    QString listenError;
+    // Entries of one read land here first, so the host can count them per
+    // connection and drop undispatchable ones before they wait in the queue.
+    ReceiveQueue *staging = nullptr;
+};
+
+// Cuts UTF-8 text to at most `maxBytes` bytes without splitting a character.
+QByteArray cutText(const QByteArray &text, int maxBytes);
