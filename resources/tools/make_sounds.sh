@@ -32,10 +32,10 @@ speak() {
 mix() {
     local file=$1
     shift
-    local args=() k=0 spec part rest at gain
-    for spec in "$@"; do
-        part=${spec%@*}
-        rest=${spec#*@}
+    local args=() k=0 item part rest at gain
+    for item in "$@"; do
+        part=${item%@*}
+        rest=${item#*@}
         at=${rest%%:*}
         gain=1
         [[ $rest == *:* ]] && gain=${rest#*:}
