@@ -4,9 +4,78 @@
 // cmd::ParseError, which the dispatcher reports.
 #pragma once
 
+#include <QAbstractButton>
+#include <QColor>
+#include <QPixmap>
+#include <QRandomGenerator>
 #include <QWidget>
 
 #include "client/clientcontext.h"
+
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QTimer;
+
+// Colours and small style operations the round screens share.
+namespace roundstyle {
+inline const QColor Yellow{255, 255, 0};
+inline const QColor White{255, 255, 255};
+inline const QColor Red{255, 0, 0};
+inline const QColor Blue{0, 0, 255};
+inline const QColor Black{0, 0, 0};
+inline const QColor Gray{128, 128, 128};
+inline const QColor Navy{0, 0, 128};
+inline const QColor DarkBlue{0, 0, 159}; // the highlighted vote
+inline const QColor Silver{192, 192, 192};
+
+void setTextColour(QWidget *widget, const QColor &colour);
+QColor textColour(const QWidget *widget);
+void setBold(QWidget *widget, bool bold);
+bool isBold(const QWidget *widget);
+void setPointSize(QWidget *widget, int points);
+// An opaque background in the given colour.
+void setBackground(QWidget *widget, const QColor &colour);
+void setTransparent(QWidget *widget);
+bool isTransparent(const QWidget *widget);
+// The integer each control carries for its handlers ("Tag").
+int tag(const QObject *object);
+void setTag(QObject *object, int value);
+} // namespace roundstyle
+
+// A picture from the resources, drawn at the screen's pixel density and
+// stretched to the widget; when the resource is missing a stand-in is painted.
+class RoundPicture : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit RoundPicture(QWidget *parent = nullptr);
+    void setPicture(const QString &path);
+    QString picture() const { return path; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString path;
+};
+
+// A clickable picture (the start, save, log and team buttons).
+class RoundPictureButton : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    explicit RoundPictureButton(QWidget *parent = nullptr);
+    void setPicture(const QString &path);
+    QString picture() const { return path; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString path;
+};
 
 class Tgamearea : public QWidget
 {
@@ -14,23 +83,154 @@ class Tgamearea : public QWidget
 public:
     explicit Tgamearea(ClientContext *context, QWidget *parent = nullptr);
 
+    // Game start and teams.
     void startthegame(const QByteArray &data);
     void teamgame(const QByteArray &data);
     void stats(const QByteArray &data);
     void histeam(const QByteArray &data);
+    void selectteam(int team);
+    void image_team1Click(QObject *sender);
+    // The start button and the menu item File, "Start Game".
+    void button_startClick();
+    void setpanels(QWidget *panel);
+    void clearall();
+    void clearacros();
+
+    // Category choice.
     void getnextplayer(const QByteArray &data);
     void postcats(const QByteArray &data);
     void catchoosen(const QByteArray &data);
+    void combo_catChange(QComboBox *sender);
+    void combo_catDropDown(QComboBox *sender);
+    // True when the key was swallowed.
+    bool combo_catKeyPress(QComboBox *sender, int key);
+    void button_saveClick();
+    void Label2Click();
+
+    // Acro entry.
     void posttheletters(const QByteArray &data);
+    // True when the key was swallowed or replaced.
+    bool edit_answerKeyPress(QKeyEvent *event);
+    void checkacro(const QString &text);
+    void Timer2Timer();
+    // Sets the time left and lets the countdown run; every stage uses it.
+    void startCountdown(int seconds);
+
+    // Voting.
     void postacros(const QByteArray &data);
+    void moveacro(int i);
     void dovote();
+    void label_acro1Click(QObject *sender);
+
+    // Results, scores and game end.
     void postvotes(const QByteArray &data);
     void noanswer();
     void postscores(const QByteArray &data);
     void novotes();
     void inbonus(const QByteArray &data);
     void winner(const QByteArray &data);
+    void button_log1Click(QObject *sender);
+
+    // The shuffle of the voting lines and the letters sound draw from this.
+    void seedRandom(quint32 seed) { random.seed(seed); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    struct Row
+    {
+        QLabel *acro = nullptr;
+        QLabel *votes = nullptr;
+        QLabel *name = nullptr;
+        RoundPictureButton *log = nullptr;
+    };
+
+    void buildTopBar();
+    void buildCategoryPanel();
+    void buildCreatingPanel();
+    void buildVotingPanel();
+    void buildTeamPanel();
+    void buildAnnouncementPanels();
+
+    void announceGame(const QByteArray &data, bool teamGame);
+    void setCreationTime(const QByteArray &field);
+    void colourBoardRow(int slot, const QColor &colour);
+    void sendCategory(QComboBox *box);
+    void focusChat();
+    // The countdown caption and bar for the time left.
+    void showTime();
+    void placeLogButtons();
+    // The answer label's width follows its text.
+    void fitAcro(QLabel *acro);
+    void showNothingSubmitted(const QString &text, bool withLogButtons);
+    void loadCategoryFile();
+    bool saveCategoryFile(const QStringList &list);
+
+    // Controls of the main window (the board, status line, chat entry).
+    QWidget *mainControl(const QString &name) const;
+    QLabel *boardLabel(const char *prefix, int slot) const;
+    QString boardName(int slot) const;
+    void setStatus(const QString &text);
+    int creationTime() const;
+    void setVotingOpen(bool open);
+    bool votingOpen() const;
+
     ClientContext *context;
+    QRandomGenerator random;
+    bool categoryDropped = false;
+
+    QWidget *panel_top = nullptr;
+    QLabel *label_catagory = nullptr;
+    QLabel *label_timer = nullptr;
+    RoundPicture *image_timer = nullptr;
+    RoundPictureButton *button_start = nullptr;
+    QLabel *Label2 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QLabel *label_wait = nullptr;
+
+    QWidget *panel_catagory = nullptr;
+    QLabel *label_choosecat = nullptr;
+    QLabel *label_choosecat2 = nullptr;
+    QLabel *label_choosecat3 = nullptr;
+    QComboBox *combo_cat = nullptr;
+    QComboBox *combo_cat1 = nullptr;
+    RoundPictureButton *button_save = nullptr;
+    QLabel *label_playtoscore = nullptr;
+    QLabel *label_creationtime = nullptr;
+    QLabel *label_playersnames2 = nullptr;
+
+    QWidget *panel_creating = nullptr;
+    QLabel *label_catagory1 = nullptr;
+    QLabel *label_letters = nullptr;
+    QLabel *label_warning = nullptr;
+    QLabel *label_filter = nullptr;
+    QLineEdit *edit_answer = nullptr;
+    QLabel *label_accepted = nullptr;
+    QLabel *label_bonus = nullptr;
+    QLabel *label_playersnames = nullptr;
+    QLabel *label_playtoscore1 = nullptr;
+    QLabel *label_creationtime1 = nullptr;
+
+    QWidget *panel_voting = nullptr;
+    Row rows[13];
+    RoundPicture *image_hand = nullptr;
+    RoundPicture *image_speed = nullptr;
+    RoundPicture *image_winner = nullptr;
+    QLabel *label_wonround = nullptr;
+    QWidget *panel_noanswers = nullptr;
+    QLabel *label_nosomething = nullptr;
+
+    QWidget *panel_team = nullptr;
+    RoundPictureButton *image_team1 = nullptr;
+    RoundPictureButton *image_team2 = nullptr;
+
+    QWidget *panel_inbonus = nullptr;
+    QLabel *label_inbonus1 = nullptr;
+    QLabel *label_inbonus2 = nullptr;
+
+    QWidget *panel_over = nullptr;
+    QLabel *label_winner1 = nullptr;
+    QLabel *label_winner2 = nullptr;
 };

@@ -1,0 +1,274 @@
+// Game start, team choice and the game option captions.
+#include "client/gamearea.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "net/commands.h"
+#include "resources/resourcenames.h"
+#include "windows/tgamestart.h"
+
+namespace {
+
+const QString PlayToCaption = QStringLiteral("Play to Score: ");
+const QString CreationCaption = QStringLiteral("Time to Create Acro: ");
+const QString BonusRoundCaption = QStringLiteral(" Letter Bonus Round");
+const QString YellowTotal = QStringLiteral("Yellow: ");
+const QString WhiteTotal = QStringLiteral("White: ");
+const QString NotConnected = QStringLiteral("You are not connected");
+const QString OnYellow = QStringLiteral("You are on the YELLOW team!");
+const QString OnWhite = QStringLiteral("You are on the WHITE team!");
+const TColor ChatYellow = 0x00FFFF;
+
+enum TeamPicture
+{
+    YellowNotChosen = 0,
+    YellowChosen = 1,
+    WhiteNotChosen = 2,
+    WhiteChosen = 3
+};
+
+// The summary that follows "has started a game" in the chat line.
+QString gameSummary(const QByteArray &bonus, const QByteArray &bonusLetters,
+                    const QByteArray &winnerByBonus, const QByteArray &speed)
+{
+    QString summary;
+    if (speed != "f") summary = QStringLiteral(" with speed bonus");
+    if (bonus != "f")
+        summary += QStringLiteral(" with ") + QString::fromUtf8(bonusLetters) +
+                   QStringLiteral(" Letter Bonus Round.");
+    else
+        summary += QStringLiteral(".");
+    if (winnerByBonus == "t")
+        summary += QStringLiteral(" Winner determined by winner of the bonus round.");
+    else
+        summary += QStringLiteral(" Winner determined by Final Total Score.");
+    return summary;
+}
+
+QLabel *caption(QWidget *parent, const QString &text, const QRect &geometry, const QColor &colour,
+                int points)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignCenter);
+    roundstyle::setTextColour(label, colour);
+    roundstyle::setBold(label, true);
+    roundstyle::setPointSize(label, points);
+    return label;
+}
+
+} // namespace
+
+void Tgamearea::buildTeamPanel()
+{
+    panel_team = new QWidget(this);
+    panel_team->setObjectName("panel_team");
+    caption(panel_team, QStringLiteral("Choose Your Team"), QRect(0, 10, 782, 30), roundstyle::Red,
+            18);
+    caption(panel_team, QStringLiteral("Team Yellow"), QRect(176, 50, 200, 24), roundstyle::Yellow,
+            13);
+    caption(panel_team, QStringLiteral("Team White"), QRect(406, 50, 200, 24), roundstyle::White,
+            13);
+
+    image_team1 = new RoundPictureButton(panel_team);
+    image_team1->setObjectName("image_team1");
+    image_team1->setGeometry(221, 80, 110, 102);
+    image_team2 = new RoundPictureButton(panel_team);
+    image_team2->setObjectName("image_team2");
+    image_team2->setGeometry(451, 80, 110, 102);
+    image_team1->setPicture(res::teamPicture(YellowNotChosen));
+    roundstyle::setTag(image_team1, YellowNotChosen);
+    image_team2->setPicture(res::teamPicture(WhiteNotChosen));
+    roundstyle::setTag(image_team2, WhiteNotChosen);
+    connect(image_team1, &QAbstractButton::clicked, this,
+            [this] { image_team1Click(image_team1); });
+    connect(image_team2, &QAbstractButton::clicked, this,
+            [this] { image_team1Click(image_team2); });
+}
+
+int Tgamearea::creationTime() const
+{
+    return roundstyle::tag(label_creationtime);
+}
+
+void Tgamearea::setCreationTime(const QByteArray &field)
+{
+    int seconds = 0;
+    if (cmd::toNumber(field, seconds)) roundstyle::setTag(label_creationtime, seconds);
+}
+
+void Tgamearea::colourBoardRow(int slot, const QColor &colour)
+{
+    roundstyle::setTextColour(boardLabel("label_playername", slot), colour);
+    roundstyle::setTextColour(boardLabel("label_score", slot), colour);
+}
+
+// The part startthegame and teamgame share: the option captions, the reset and
+// the chat line; the caller does what differs before and after.
+void Tgamearea::announceGame(const QByteArray &data, bool teamGame)
+{
+    for (int n = 1; n <= 12; ++n)
+        colourBoardRow(n, roundstyle::Yellow);
+    label_playersnames->clear();
+    label_playersnames2->clear();
+    label_bonus->hide();
+    button_start->hide();
+    clearall();
+
+    cmd::FieldReader reader(data);
+    const QByteArray starter = reader.field();
+    const QString playTo = PlayToCaption + QString::fromUtf8(reader.field());
+    label_playtoscore->setText(playTo);
+    label_playtoscore1->setText(playTo);
+    setCreationTime(reader.field());
+    const QByteArray bonus = reader.field();
+    const QByteArray bonusLetters = reader.field();
+    const QByteArray winnerByBonus = reader.field();
+    const QByteArray speed = reader.field();
+    label_bonus->setText(QString::fromUtf8(bonusLetters) + BonusRoundCaption);
+    const QString summary = gameSummary(bonus, bonusLetters, winnerByBonus, speed);
+
+    const QString creation = CreationCaption + QString::number(creationTime());
+    label_creationtime->setText(creation);
+    label_creationtime1->setText(creation);
+    if (teamGame) clearall();
+
+    const QString started =
+        teamGame ? QStringLiteral("started a TEAM game") : QStringLiteral("started a game");
+    const QString starterName = QString::fromUtf8(starter);
+    if (starterName == context->state().ownName)
+        context->addlinetochat(QStringLiteral("You have ") + started + summary, ChatYellow);
+    else
+        context->addlinetochat(starterName + QStringLiteral(" has ") + started + summary,
+                               ChatYellow);
+}
+
+void Tgamearea::startthegame(const QByteArray &data)
+{
+    announceGame(data, false);
+    if (auto *team = qobject_cast<QLabel *>(mainControl("label_team1"))) team->clear();
+    if (auto *team = qobject_cast<QLabel *>(mainControl("label_team2"))) team->clear();
+    context->playsounds(QStringLiteral("letsplay"));
+}
+
+void Tgamearea::teamgame(const QByteArray &data)
+{
+    panel_team->show();
+    if (auto *team = qobject_cast<QLabel *>(mainControl("label_team1")))
+        team->setText(YellowTotal + QStringLiteral("0"));
+    if (auto *team = qobject_cast<QLabel *>(mainControl("label_team2")))
+        team->setText(WhiteTotal + QStringLiteral("0"));
+    label_bonus->hide();
+    announceGame(data, true);
+    image_team1->setPicture(res::teamPicture(YellowNotChosen));
+    roundstyle::setTag(image_team1, YellowNotChosen);
+    image_team2->setPicture(res::teamPicture(WhiteNotChosen));
+    roundstyle::setTag(image_team2, WhiteNotChosen);
+    setpanels(panel_team);
+    context->playsounds(QStringLiteral("letsplay"));
+}
+
+void Tgamearea::stats(const QByteArray &data)
+{
+    // Read as a list: the team flag is the last field when no pairs follow.
+    cmd::FieldReader reader = cmd::FieldReader::forList(data);
+    if (reader.number() != context->state().ownSlot) return;
+    clearall();
+    const QString playTo = PlayToCaption + QString::fromUtf8(reader.field());
+    label_playtoscore->setText(playTo);
+    label_playtoscore1->setText(playTo);
+    setCreationTime(reader.field());
+    const QString creation = CreationCaption + QString::number(creationTime());
+    label_creationtime->setText(creation);
+    label_creationtime1->setText(creation);
+    auto *yellow = qobject_cast<QLabel *>(mainControl("label_team1"));
+    auto *white = qobject_cast<QLabel *>(mainControl("label_team2"));
+    if (yellow) yellow->clear();
+    if (white) white->clear();
+
+    if (reader.field() != "t") {
+        label_wait->show();
+        label_wait->raise();
+        return;
+    }
+    setpanels(panel_team);
+    if (yellow) yellow->setText(YellowTotal + QStringLiteral("0"));
+    if (white) white->setText(WhiteTotal + QStringLiteral("0"));
+    while (!reader.listEnded() && reader.rest().contains('+')) {
+        int slot = 0, team = 0;
+        const bool slotOk = reader.number(slot);
+        const bool teamOk = reader.number(team);
+        if (!slotOk || !teamOk) continue;
+        if (team == 1) colourBoardRow(slot, roundstyle::Yellow);
+        if (team == 2) colourBoardRow(slot, roundstyle::White);
+    }
+}
+
+void Tgamearea::histeam(const QByteArray &data)
+{
+    cmd::FieldReader pairs = cmd::FieldReader::forList(data);
+    // An empty remainder is an empty list.
+    while (!data.isEmpty() && !pairs.listEnded() && pairs.rest().contains('+')) {
+        const int slot = pairs.number();
+        const int team = pairs.number();
+        if (team != 1 && team != 2) continue;
+        colourBoardRow(slot, team == 1 ? roundstyle::Yellow : roundstyle::White);
+        if (slot == context->state().ownSlot) {
+            context->addlinetochat(team == 1 ? OnYellow : OnWhite, ChatYellow);
+            panel_team->hide();
+        }
+    }
+}
+
+void Tgamearea::image_team1Click(QObject *sender)
+{
+    switch (roundstyle::tag(sender)) {
+    case YellowNotChosen:
+        selectteam(1);
+        break;
+    case WhiteNotChosen:
+        selectteam(2);
+        break;
+    default: // the picture already chosen
+        break;
+    }
+}
+
+void Tgamearea::selectteam(int team)
+{
+    image_team1->setPicture(res::teamPicture(YellowNotChosen));
+    roundstyle::setTag(image_team1, YellowNotChosen);
+    image_team2->setPicture(res::teamPicture(WhiteNotChosen));
+    roundstyle::setTag(image_team2, WhiteNotChosen);
+    if (team == 1) {
+        roundstyle::setTag(image_team1, YellowChosen);
+        image_team1->setPicture(res::teamPicture(YellowChosen));
+    } else if (team == 2) {
+        roundstyle::setTag(image_team2, WhiteChosen);
+        image_team2->setPicture(res::teamPicture(WhiteChosen));
+    }
+    const ClientState &state = context->state();
+    if (state.loggedIn) context->sendToHost(cmd::client::chooseteam(state.ownSlot, team));
+}
+
+void Tgamearea::button_startClick()
+{
+    if (!context->state().loggedIn) {
+        // Not modal: the message pump and the countdown go on while it is open.
+        auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Quibbleton"),
+                                    NotConnected, QMessageBox::Ok, this);
+        box->setObjectName("box_notconnected");
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+        return;
+    }
+    if (Tgamestart *options = context->gameOptions()) {
+        options->setStarterName(context->state().ownName);
+        options->show();
+        options->raise();
+        options->activateWindow();
+    }
+    button_start->hide();
+}

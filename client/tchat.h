@@ -1,0 +1,268 @@
+// Tchat: the main window and the game's client. It holds the one connection
+// to the host (also when this player hosts: the client connects to its own
+// host over 127.0.0.1), the message pump that hands every host message to its
+// routine, the player board, the chat and the menus. The round screens live in
+// the game area (Tgamearea), which reaches the window through ClientContext.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "client/clientcontext.h"
+#include "net/framing.h"
+#include "net/tsock.h"
+#include "shell/settings.h"
+
+class ChatDisplay;
+class ChatEntry;
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMessageBox;
+class QToolButton;
+class SoundPlayer;
+class TServer;
+class Tabout;
+class Tacrolog;
+class Tcategorylist;
+class Tdownload;
+class Tgamearea;
+class Tgamestart;
+class Thelp;
+class Tphrases;
+class Tspylist;
+
+class Tchat : public QMainWindow, public ClientContext
+{
+    Q_OBJECT
+public:
+    static constexpr int BoardSlots = 12;
+    static constexpr int LastSlot = 15;
+    static constexpr int PhraseButtons = 10;
+    static constexpr int SoundItems = 12;
+    // The chat keeps this many lines; older ones scroll away for good.
+    static constexpr int MaxChatLines = 3000;
+    // A longer line is cut: one line cannot fill the chat by itself.
+    static constexpr int MaxChatLineLength = 4096;
+    static constexpr quint16 DefaultGamePort = 7772;
+    static constexpr quint16 DefaultLobbyPort = 9001;
+    // Phrase buttons work once every two seconds of real time.
+    static constexpr int PhrasePauseMs = 2000;
+
+    explicit Tchat(QWidget *parent = nullptr);
+    ~Tchat() override;
+
+    // The other windows of the program, made after this one in their order.
+    struct Windows
+    {
+        Thelp *help = nullptr;
+        Tabout *about = nullptr;
+        Tspylist *spylist = nullptr;
+        Tcategorylist *categorylist = nullptr;
+        Tphrases *phrases = nullptr;
+        Tacrolog *acrolog = nullptr;
+        Tdownload *download = nullptr;
+        TServer *server = nullptr;
+        Tgamestart *gamestart = nullptr;
+    };
+    void setWindows(const Windows &windows);
+    const Windows &sideWindows() const { return windows; }
+
+    // ClientContext.
+    ClientState &state() override { return st; }
+    QString playerName(int slot) const override;
+    void sendToHost(const QByteArray &message) override;
+    void addlinetochat(const QString &text, TColor colour) override;
+    void playsounds(const QString &name) override;
+    QWidget *mainWidget() override { return this; }
+    Tgamestart *gameOptions() override { return windows.gamestart; }
+    Tcategorylist *categoryList() override { return windows.categorylist; }
+    Tacrolog *acroLog() override { return windows.acrolog; }
+
+    // Seams for the program entry and the tests.
+    // Ends the program once the main window has closed (quits the event loop).
+    std::function<void()> endProgram;
+    // Shows a message without waiting for it to be read.
+    std::function<void(const QString &text)> showMessage;
+    // Shows the error of an abandoned message; one box at a time.
+    std::function<void(const QString &text)> showError;
+    // Asks for a colour; false when the player cancelled.
+    std::function<bool(TColor current, TColor &chosen)> pickColour;
+    // Takes ownership; the default plays the built-in clips.
+    void setSoundPlayer(std::unique_ptr<SoundPlayer> player);
+    void setGamePort(quint16 port) { gamePort = port; }
+    void setLobbyPort(quint16 port) { lobbyPort = port; }
+    void setPhrasePause(int ms) { phrasePauseMs = ms; }
+    // The arguments processparams reads when the window is first shown.
+    void setLaunchArguments(const QStringList &arguments) { launchArguments = arguments; }
+    // A later start of the program asked this one to come forward.
+    void bringForward();
+
+    // Start-up, window and menu commands.
+    void processparams(const QStringList &arguments);
+    void ResetScreenLocation1Click();
+    void Exit1Click();
+    void Help2Click();
+    void About1Click();
+
+    // Connection and dispatcher.
+    void hostpress();
+    void joinpress();
+    void sendloginfo(const QByteArray &remainder);
+    void sockRead(TSock *sender);
+    void sockInfo(TSock *sender, TSocketInfo kind, const QString &text);
+    // Handles one queue entry the way the pump does; an error in it is reported
+    // and only that message is abandoned.
+    void dispatch(const QByteArray &entry);
+
+    // Player board and spies.
+    void newplayerinfo(const QByteArray &remainder);
+    void playerdisconnected(const QByteArray &remainder);
+    void entered(const QByteArray &remainder);
+    void label_playername2ContextPopup(int slot, const QPoint &globalPos);
+    void RemoveFromGame1Click();
+    void kicking(int slot);
+    void showpopClick();
+
+    // Chat.
+    void chatrecieved(const QByteArray &remainder);
+    void playasound(const QByteArray &remainder);
+    void sendit();
+    void b_phrase1Click(int button);
+    void b_phrase10Click();
+    void wave12Click(QAction *item);
+    void Copy1Click();
+    void N14Click(QAction *item);
+    void TextColor1Click();
+    void ActionColor1Click();
+    void onlyoneClick();
+    void PlaySounds1Click();
+    void PlayChatterSounds1Click();
+    void Scrollchatoff2Click();
+    void PhraseList1Click();
+
+    // Settings file.
+    void loadinifile();
+    void saveinifile();
+
+    // State the tests look at.
+    TColor textColour() const { return textColor; }
+    TColor actionColour() const { return actionColor; }
+    int chatTextSize() const { return textSize; }
+    bool scrollOff() const { return scrollIsOff; }
+    bool phraseReady() const;
+    bool settingsWereRead() const { return settingsRead; }
+    settings::Bounds savedBounds() const { return saved; }
+    settings::Bounds currentBounds() const;
+    QString loginName() const { return login; }
+    Tgamearea *gameArea() const { return panel_back; }
+    ChatDisplay *chatDisplay() const { return mainchat; }
+    ChatEntry *chatEntry() const { return mychat; }
+    QMenu *boardMenu() const { return PopupMenu1; }
+    QMenu *soundMenu() const { return popup_sounds; }
+    QMenu *chatMenu() const { return PopupMenu2; }
+    TServer *server() const { return windows.server; }
+    TSock *sock = nullptr;
+    TSock *Sock11 = nullptr;
+    ReceiveQueue *receivedlist = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;     // FormShow
+    void closeEvent(QCloseEvent *event) override;   // FormClose
+    void resizeEvent(QResizeEvent *event) override; // FormResize
+
+private:
+    void FormCreate();
+    void buildMenus();
+    void buildBoard();
+    void buildChat();
+    void placeBoardRows();
+    void reportError(const QString &text);
+    void applyBounds(const settings::Bounds &bounds);
+    void setTextSize(int points);
+    void setScrollOff(bool on);
+    void applyTextColour(TColor colour);
+    void saveSettings(const settings::Bounds &bounds);
+    // An option command before the settings were read stores only its own key,
+    // so the rest of the player's stored settings survive.
+    void saveOption(const char *key, const QString &value);
+    void showNotice(const QString &notice);
+    void openConnection(const QString &host);
+    void connectGameOptions(Tgamestart *dialog);
+    QWidget *control(const char *name) const;
+
+    // Controls, by their design names.
+    QWidget *client = nullptr;
+    QWidget *panel_board = nullptr;
+    Tgamearea *panel_back = nullptr;
+    QLabel *label_team1 = nullptr;
+    QLabel *label_team2 = nullptr;
+    QLabel *label_status = nullptr;
+    QFrame *FlatPanel2 = nullptr;
+    QLabel *label_playername[BoardSlots + 1] = {};
+    QLabel *label_score[BoardSlots + 1] = {};
+    QLabel *label_bonus[BoardSlots + 1] = {};
+    QLabel *entered_[BoardSlots + 1] = {};
+    QToolButton *b_phrase[PhraseButtons + 1] = {};
+    ChatDisplay *mainchat = nullptr;
+    ChatEntry *mychat = nullptr;
+
+    QMenu *PopupMenu1 = nullptr;
+    QAction *RemoveFromGame1 = nullptr;
+    QMenu *PopupMenu2 = nullptr;
+    QAction *Copy1 = nullptr;
+    QAction *Scrollchatoff1 = nullptr;
+    QMenu *popup_sounds = nullptr;
+    QAction *wave[SoundItems + 1] = {}; // wave[0] is Cancel1
+
+    QAction *StartGame1 = nullptr;
+    QAction *Exit1 = nullptr;
+    QAction *PlaySounds1 = nullptr;
+    QAction *PlayChatterSounds1 = nullptr;
+    QAction *showpop = nullptr;
+    QAction *onlyone = nullptr;
+    QAction *TextColor1 = nullptr;
+    QMenu *TextSize1 = nullptr;
+    QActionGroup *textSizes = nullptr;
+    QAction *ActionColor1 = nullptr;
+    QAction *Scrollchatoff2 = nullptr;
+    QAction *ResetScreenLocation1 = nullptr;
+    QAction *SpyList1 = nullptr;
+    QAction *CategoryList1 = nullptr;
+    QAction *PhraseList1 = nullptr;
+    QAction *AcroLog1 = nullptr;
+    QAction *Help2 = nullptr;
+    QAction *About1 = nullptr;
+
+    Framer framer;
+    Windows windows;
+    std::unique_ptr<SoundPlayer> soundPlayer;
+    QPointer<QMessageBox> errorBox;
+
+    // Client state.
+    ClientState st;
+    QString login;
+    QString spyNames[LastSlot + 1];
+    bool spyPresent[LastSlot + 1] = {};
+    TColor textColor;
+    TColor actionColor;
+    int textSize = 10;
+    bool scrollIsOff = false;
+    bool chatStarted = false;
+    QElapsedTimer phraseClock;
+    int phrasePauseMs = PhrasePauseMs;
+    settings::Bounds saved; // all zero until the settings are read
+    bool settingsRead = false;
+    bool closing = false;
+    bool shown = false;
+    std::optional<QStringList> launchArguments;
+    quint16 gamePort = DefaultGamePort;
+    quint16 lobbyPort = DefaultLobbyPort;
+};

@@ -1,0 +1,154 @@
+// The player board and the spy list: arrivals, departures, answer marks and
+// the hosting player's removal of a player or spy.
+#include "client/tchat.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
+#include "client/colortext.h"
+#include "net/commands.h"
+#include "windows/tspylist.h"
+
+namespace {
+const char WaitingCaption[] = "<Waiting>";
+const char YouAreConnected[] = "You are Connected.";
+const char IsConnected[] = " is Connected.";
+const char YouAreSpying[] = "You are spying.";
+const char IsSpying[] = " is spying.";
+const char Disconnected[] = " disconnected.";
+const char HasLeft[] = " has left.";
+const char AdultNotice[] = "This is an ADULT room.\n"
+                           "Language not suitable for players under the age of 18!";
+const char FamilyNotice[] = "This is a Family Oriented Game.\n"
+                            "Langauge used must be suitable for all players regardless of age!";
+const char NotRatedNotice[] = "This game is not rated. Content might not be suitable for all ages";
+const TColor DepartureColour = 0x78989C;
+
+struct SlotAndName
+{
+    int slot = 0;
+    QString name;
+};
+
+// "slot+name", the name running to the end (it may hold "+").
+SlotAndName readSlotAndName(const QByteArray &remainder)
+{
+    cmd::FieldReader reader(remainder);
+    SlotAndName result;
+    result.slot = reader.number();
+    result.name = QString::fromUtf8(reader.rest());
+    return result;
+}
+} // namespace
+
+void Tchat::newplayerinfo(const QByteArray &remainder)
+{
+    const SlotAndName arrival = readSlotAndName(remainder);
+    const int slot = arrival.slot;
+    const QString &name = arrival.name;
+    if (slot < 1 || slot > LastSlot) return; // the host has no such slot
+
+    if (slot == st.ownSlot) {
+        addlinetochat(QString::fromLatin1(YouAreConnected), colortext::clYellow);
+        loadinifile();
+        QString notice;
+        st.filterOn = false;
+        if (st.roomRating == QLatin1String("a")) {
+            notice = QString::fromLatin1(AdultNotice);
+        } else if (st.roomRating == QLatin1String("e")) {
+            notice = QString::fromLatin1(FamilyNotice);
+            st.filterOn = true;
+        } else {
+            notice = QString::fromLatin1(NotRatedNotice);
+        }
+        showNotice(notice);
+    } else if (!name.isEmpty()) {
+        addlinetochat(name + QLatin1String(IsConnected), colortext::clYellow);
+        playsounds(QStringLiteral("entered"));
+    }
+
+    if (slot > BoardSlots) {
+        // A slot holds one spy: a second arrival for it replaces the row.
+        if (windows.spylist) {
+            if (spyPresent[slot]) windows.spylist->removeSpy(slot, spyNames[slot]);
+            windows.spylist->addSpy(slot, name);
+        }
+        spyPresent[slot] = true;
+        spyNames[slot] = name;
+        if (slot == st.ownSlot)
+            addlinetochat(QString::fromLatin1(YouAreSpying), colortext::clYellow);
+        else
+            addlinetochat(name + QLatin1String(IsSpying), colortext::clYellow);
+    } else {
+        label_playername[slot]->setText(name);
+        label_playername[slot]->show();
+        label_score[slot]->setText(QStringLiteral("0"));
+        label_score[slot]->show();
+    }
+}
+
+void Tchat::showNotice(const QString &notice)
+{
+    if (showpop->isChecked()) {
+        if (showMessage) showMessage(notice);
+        return;
+    }
+    for (const QString &line : notice.split(u'\n'))
+        addlinetochat(line, colortext::clYellow);
+}
+
+void Tchat::playerdisconnected(const QByteArray &remainder)
+{
+    const SlotAndName departure = readSlotAndName(remainder);
+    const int slot = departure.slot;
+    if (slot == st.ownSlot) {
+        st.loggedIn = false;
+        close();
+    }
+    if (slot >= 1 && slot <= BoardSlots) {
+        QLabel *label = label_playername[slot];
+        if (label->text() != QLatin1String(WaitingCaption))
+            addlinetochat(label->text() + QLatin1String(Disconnected), DepartureColour);
+        label->setText(QString::fromLatin1(WaitingCaption));
+    }
+    if (slot > BoardSlots && slot <= LastSlot && spyPresent[slot] &&
+        spyNames[slot] == departure.name) {
+        addlinetochat(departure.name + QLatin1String(HasLeft), DepartureColour);
+        if (windows.spylist) windows.spylist->removeSpy(slot, departure.name);
+        spyPresent[slot] = false;
+        spyNames[slot].clear();
+    }
+}
+
+void Tchat::entered(const QByteArray &remainder)
+{
+    // A slot that names no mark on the board is ignored.
+    int slot = 0;
+    if (!cmd::toNumber(remainder, slot) || slot < 1 || slot > BoardSlots) return;
+    entered_[slot]->show();
+}
+
+void Tchat::label_playername2ContextPopup(int slot, const QPoint &globalPos)
+{
+    if (slot < 2 || slot > BoardSlots) return;
+    RemoveFromGame1->setEnabled(st.isHost);
+    RemoveFromGame1->setData(slot);
+    PopupMenu1->popup(globalPos);
+}
+
+void Tchat::RemoveFromGame1Click()
+{
+    kicking(RemoveFromGame1->data().toInt());
+}
+
+void Tchat::kicking(int slot)
+{
+    if (!st.isHost || !st.loggedIn) return;
+    sendToHost(cmd::client::kickhim(st.ownSlot, slot));
+}
+
+void Tchat::showpopClick()
+{
+    saveOption(settings::KeyShowpop, settings::flagText(showpop->isChecked()));
+}

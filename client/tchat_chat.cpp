@@ -1,0 +1,232 @@
+// The chat: coloured lines, the entry box, phrase buttons, chatter sounds and
+// the chat options.
+#include "client/tchat.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+#include <QToolButton>
+
+#include "client/chatdisplay.h"
+#include "client/colortext.h"
+#include "client/soundplayer.h"
+#include "net/commands.h"
+#include "windows/tphrases.h"
+
+namespace {
+const char ChatterSound[] = ": <Chatter Sound> ";
+const char MeCommand[] = "/me";
+} // namespace
+
+void Tchat::addlinetochat(const QString &line, TColor colour)
+{
+    QString text = line.left(MaxChatLineLength);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+
+    QScrollBar *bar = mainchat->verticalScrollBar();
+    const int firstVisible = bar->value();
+
+    QTextCursor end(mainchat->document());
+    end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
+    if (chatStarted) end.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    chatStarted = true;
+    QTextCharFormat format;
+    format.setForeground(colortext::toQColor(colour));
+    const int colon = int(text.indexOf(u':'));
+    if (colon >= 0) {
+        format.setFontWeight(QFont::Bold);
+        end.insertText(text.left(colon + 1), format);
+    }
+    format.setFontWeight(QFont::Normal);
+    end.insertText(text.mid(colon + 1), format);
+    end.endEditBlock();
+
+    // The player's own caret and selection are never moved by a new line.
+    if (scrollIsOff)
+        bar->setValue(firstVisible);
+    else
+        bar->setValue(bar->maximum());
+}
+
+void Tchat::playsounds(const QString &name)
+{
+    if (PlaySounds1->isChecked() && soundPlayer) soundPlayer->play(name);
+}
+
+void Tchat::chatrecieved(const QByteArray &remainder)
+{
+    const QString text = QString::fromUtf8(remainder);
+    const int bar = int(text.indexOf(u'|'));
+    if (bar < 0) {
+        addlinetochat(text, colortext::clSilver);
+        return;
+    }
+    const TColor colour = onlyone->isChecked()
+                              ? textColor
+                              : colortext::fromTextOr(text.mid(bar + 1), colortext::clSilver);
+    addlinetochat(text.left(bar), colour);
+}
+
+void Tchat::playasound(const QByteArray &remainder)
+{
+    cmd::FieldReader reader(remainder);
+    const QByteArray slotText = reader.field();
+    const QString name = QString::fromUtf8(reader.field());
+    if (PlayChatterSounds1->isChecked()) {
+        if (soundPlayer) soundPlayer->play(name);
+        return;
+    }
+    // The notice names the player by the board's caption; spies have none.
+    int slot = 0;
+    if (!cmd::toNumber(slotText, slot) || slot < 1 || slot > BoardSlots ||
+        QByteArray::number(slot) != slotText)
+        return;
+    for (int n = 0; n <= SoundItems; ++n) {
+        if (wave[n]->objectName().compare(name, Qt::CaseInsensitive) != 0) continue;
+        addlinetochat(label_playername[slot]->text() + QLatin1String(ChatterSound) +
+                          wave[n]->toolTip(),
+                      colortext::clBlue);
+        return;
+    }
+}
+
+void Tchat::sendit()
+{
+    if (!st.loggedIn) return;
+    const QString text = mychat->text();
+    if (!text.isEmpty()) {
+        const QByteArray colour = colortext::toText(textColor).toUtf8();
+        if (!text.startsWith(u'/')) {
+            sendToHost(cmd::client::chat(st.ownSlot, text.toUtf8(), colour));
+        } else if (text.startsWith(QLatin1String(MeCommand))) {
+            // "/me" and the character after it, normally a blank.
+            int cut = 4;
+            if (text.size() > 3 && text[3].isHighSurrogate()) ++cut;
+            sendToHost(cmd::client::action(st.ownSlot, text.mid(cut).toUtf8(),
+                                           colortext::toText(actionColor).toUtf8()));
+        }
+        // Any other "/" command is dropped.
+    }
+    mychat->clear();
+}
+
+bool Tchat::phraseReady() const
+{
+    return phraseClock.elapsed() >= phrasePauseMs;
+}
+
+void Tchat::b_phrase1Click(int button)
+{
+    if (button < 1 || button >= PhraseButtons) return;
+    const QString phrase = b_phrase[button]->toolTip();
+    if (!phraseReady() || !st.loggedIn) return;
+    sendToHost(
+        cmd::client::phrase(st.ownSlot, phrase.toUtf8(), colortext::toText(actionColor).toUtf8()));
+    phraseClock.restart();
+}
+
+void Tchat::b_phrase10Click()
+{
+    QToolButton *button = b_phrase[PhraseButtons];
+    popup_sounds->popup(button->mapToGlobal(button->rect().bottomRight()));
+}
+
+void Tchat::wave12Click(QAction *item)
+{
+    const int tag = item ? item->data().toInt() : 0;
+    if (tag == 0 || !st.loggedIn) return;
+    sendToHost(cmd::client::playasound(st.ownSlot, tag));
+}
+
+void Tchat::Copy1Click()
+{
+    const QString selected = mainchat->textCursor().selection().toPlainText();
+    QApplication::clipboard()->setText(selected);
+}
+
+void Tchat::setTextSize(int points)
+{
+    textSize = points;
+    QFont chatFont = mainchat->font();
+    chatFont.setPointSize(points);
+    mainchat->setFont(chatFont);
+    for (QAction *item : textSizes->actions())
+        if (item->data().toInt() == points) item->setChecked(true);
+}
+
+void Tchat::N14Click(QAction *item)
+{
+    if (!item) return;
+    setTextSize(item->data().toInt());
+    saveOption(settings::KeyTextsize, QString::number(textSize));
+}
+
+void Tchat::applyTextColour(TColor colour)
+{
+    textColor = colour;
+    QPalette entryPalette = mychat->palette();
+    entryPalette.setColor(QPalette::Text, colortext::toQColor(colour));
+    mychat->setPalette(entryPalette);
+}
+
+void Tchat::TextColor1Click()
+{
+    TColor chosen = textColor;
+    if (!pickColour || !pickColour(textColor, chosen)) return;
+    applyTextColour(chosen);
+    saveOption(settings::KeyTextcolor, colortext::toText(textColor));
+}
+
+void Tchat::ActionColor1Click()
+{
+    TColor chosen = actionColor;
+    if (pickColour && pickColour(actionColor, chosen)) actionColor = chosen;
+    saveOption(settings::KeyActioncolor, colortext::toText(actionColor));
+}
+
+void Tchat::onlyoneClick()
+{
+    saveOption(settings::KeyOnlyone, settings::flagText(onlyone->isChecked()));
+}
+
+void Tchat::PlaySounds1Click()
+{
+    saveOption(settings::KeyPlaysounds, settings::flagText(PlaySounds1->isChecked()));
+}
+
+void Tchat::PlayChatterSounds1Click()
+{
+    saveOption(settings::KeyChatterSounds, settings::flagText(PlayChatterSounds1->isChecked()));
+}
+
+void Tchat::setScrollOff(bool on)
+{
+    scrollIsOff = on;
+    Scrollchatoff1->setChecked(on);
+    Scrollchatoff2->setChecked(on);
+}
+
+void Tchat::Scrollchatoff2Click()
+{
+    // Both items show one mark; the triggered one has already flipped its own.
+    setScrollOff(!scrollIsOff);
+}
+
+void Tchat::PhraseList1Click()
+{
+    if (!windows.phrases) return;
+    QStringList phrases;
+    for (int n = 1; n <= PhraseButtons; ++n)
+        phrases.append(b_phrase[n]->toolTip());
+    windows.phrases->setPhrases(phrases);
+    windows.phrases->show();
+    windows.phrases->raise();
+}

@@ -1,0 +1,31 @@
+// The launch arguments the lobby starts the game with: the player's name, the
+// host's address, "true" to host, and the room's rating. Without arguments the
+// game is a solo game.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct LaunchArgs
+{
+    enum Mode
+    {
+        Solo,       // no arguments: host on 127.0.0.1 as "You"
+        Incomplete, // one or two arguments: no connection at all
+        Host,       // third argument exactly "true"
+        Join,       // third argument anything else
+    };
+    Mode mode = Solo;
+    QString ownName;
+    QString hostAddress;
+    // The first character of the fourth argument; empty when there is none.
+    QString roomRating;
+};
+
+// `arguments` excludes the program's own path. Arguments after the fourth are
+// ignored; "true" is compared exactly, so "TRUE" joins.
+LaunchArgs parseLaunchArgs(const QStringList &arguments);
+
+inline constexpr char SoloName[] = "You";
+inline constexpr char LocalAddress[] = "127.0.0.1";
+inline constexpr char HostFlag[] = "true";

@@ -1,0 +1,122 @@
+#include "shell/singleinstance.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+const QByteArray activateRequest("activate\n");
+// A later start may come while the first one is between taking the lock and
+// listening; it tries for this long before it gives up (and still ends).
+constexpr int connectPatienceMs = 2000;
+constexpr int retryPauseMs = 50;
+constexpr int maxRequestBytes = 64;
+
+QLockFile *makeLock(const QString &path)
+{
+    auto *lock = new QLockFile(path);
+    // The lock is stale only when its process is gone, never because of its age:
+    // a game runs for hours.
+    lock->setStaleLockTime(0);
+    return lock;
+}
+} // namespace
+
+SingleInstance::SingleInstance(const QString &name, const QString &folder, QObject *parent)
+    : QObject(parent), name(name), folder(folder)
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (server) server->close();
+    delete lock;
+}
+
+QString SingleInstance::defaultFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    return folder;
+}
+
+QString SingleInstance::lockPath() const
+{
+    return QDir(folder).filePath(name + ".lock");
+}
+QString SingleInstance::socketPath() const
+{
+    return QDir(folder).filePath(name + ".socket");
+}
+
+bool SingleInstance::isPrevInstance(bool activate)
+{
+    if (holding) return false;
+    QDir().mkpath(folder);
+    delete lock;
+    lock = makeLock(lockPath());
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError) {
+            if (activate) askToActivate();
+            return true;
+        }
+        // The folder cannot hold a lock at all: rather run twice than never.
+        qWarning("Single instance check unavailable in %s", qPrintable(folder));
+        return false;
+    }
+    holding = true;
+    server = new QLocalServer(this);
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    // A socket file left by a crashed instance is ours to remove now.
+    QLocalServer::removeServer(socketPath());
+    if (!server->listen(socketPath()))
+        qWarning("Cannot listen on %s: %s", qPrintable(socketPath()),
+                 qPrintable(server->errorString()));
+    connect(server, &QLocalServer::newConnection, this, &SingleInstance::readRequest);
+    return false;
+}
+
+void SingleInstance::readRequest()
+{
+    while (QLocalSocket *peer = server->nextPendingConnection()) {
+        connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+        connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
+            const QByteArray request = peer->read(maxRequestBytes);
+            if (request.startsWith(activateRequest.trimmed())) emit activationRequested();
+            peer->disconnectFromServer();
+        });
+    }
+}
+
+bool SingleInstance::askToActivate() const
+{
+    const QDeadlineTimer deadline(connectPatienceMs);
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(socketPath());
+        if (socket.waitForConnected(retryPauseMs)) {
+            socket.write(activateRequest);
+            const bool sent = socket.waitForBytesWritten(connectPatienceMs);
+            socket.disconnectFromServer();
+            return sent;
+        }
+        QThread::msleep(retryPauseMs);
+    }
+    return false;
+}
+
+NamedLock::NamedLock(const QString &name, const QString &folder)
+{
+    QDir().mkpath(folder);
+    lock = makeLock(QDir(folder).filePath(name + ".lock"));
+    holding = lock->tryLock(0);
+}
+
+NamedLock::~NamedLock()
+{
+    delete lock;
+}

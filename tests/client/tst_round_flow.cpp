@@ -1,0 +1,391 @@
+// Whole rounds with a real host and real main windows in one process: the
+// clients talk to the host over TCP on 127.0.0.1, the players' actions are typed
+// and clicked into the round screens, and the host's stage clock runs fast. The
+// clock stops by itself whenever the host opens a stage in which the test acts,
+// and runs on when the test has acted.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <memory>
+
+#include "client/chatdisplay.h"
+#include "client/program.h"
+#include "client/soundplayer.h"
+#include "client/tchat.h"
+#include "host/tserver.h"
+#include "tst_round_fixture.h"
+
+namespace {
+
+const int FastTick = 4;         // ms per host stage tick while nobody acts
+const int Paused = 3600 * 1000; // a tick that never comes during the test
+const int Wait = 10000;
+
+class NoSounds : public SoundPlayer
+{
+public:
+    void play(const QString &) override {}
+};
+
+} // namespace
+
+class tst_round_flow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void teamGameUpToTheAnswers();
+    void plainGameWithBonusRound();
+
+private:
+    Tchat *join(const QString &name);
+    // The host's clock stops when it sends a message with one of these words.
+    void pauseOn(const QList<QByteArray> &words);
+    bool waitPaused(const QByteArray &word);
+    void resume();
+    QString acroFor(Tchat *chat) const;
+    void answer(Tchat *chat, const QString &text);
+    // Clicks the answer of `slot`; unless it is the player's own, waits for the
+    // host to hold the vote.
+    void vote(Tchat *chat, int slot);
+
+    static QLabel *label(Tchat *chat, const QString &name)
+    {
+        return chat->findChild<QLabel *>(name);
+    }
+    static QString text(Tchat *chat, const QString &name)
+    {
+        QLabel *l = label(chat, name);
+        return l ? l->text() : QString();
+    }
+    static bool shown(Tchat *chat, const QString &name)
+    {
+        QWidget *w = chat->findChild<QWidget *>(name);
+        return w && w->isVisible();
+    }
+    static QStringList chatLines(Tchat *chat);
+
+    std::unique_ptr<testsupport::TempProgramFolder> folder;
+    QList<Tchat *> clients; // the hosting client first
+    TServer *server = nullptr;
+    quint16 port = 0;
+    QList<QByteArray> pauseWords;
+    QByteArray pausedAt;
+    qint64 now = 0;
+};
+
+void tst_round_flow::init()
+{
+    res::init();
+    folder = std::make_unique<testsupport::TempProgramFolder>();
+    port = testsupport::freePort();
+    pausedAt.clear();
+    pauseWords.clear();
+}
+
+void tst_round_flow::cleanup()
+{
+    // Joined clients first, so no departure reaches a window already gone.
+    while (!clients.isEmpty())
+        delete clients.takeLast();
+    server = nullptr;
+    folder.reset();
+}
+
+Tchat *tst_round_flow::join(const QString &name)
+{
+    Tchat *chat = createWindows();
+    chat->endProgram = [] {};
+    chat->showMessage = [](const QString &) {};
+    chat->showError = [](const QString &text) { QFAIL(qPrintable(text)); };
+    chat->setSoundPlayer(std::make_unique<NoSounds>());
+    chat->setGamePort(port);
+    chat->state().ownName = name;
+    chat->state().hostAddress = QStringLiteral("127.0.0.1");
+    clients << chat;
+    chat->show();
+    if (clients.size() == 1) {
+        chat->hostpress();
+        server = chat->server();
+        server->setStageInterval(FastTick);
+        server->setClock([this] { return ++now; });
+        server->sendHook = [this](int, const QByteArray &message) {
+            for (const QByteArray &word : std::as_const(pauseWords)) {
+                if (message.startsWith(word + '+')) {
+                    server->setStageInterval(Paused);
+                    pausedAt = word;
+                }
+            }
+        };
+    } else {
+        chat->joinpress();
+    }
+    const int slot = clients.size();
+    if (!QTest::qWaitFor([&] { return chat->state().ownSlot == slot; }, Wait)) return nullptr;
+    for (Tchat *other : std::as_const(clients)) {
+        if (!QTest::qWaitFor(
+                [&] { return text(other, "label_playername" + QString::number(slot)) == name; },
+                Wait))
+            return nullptr;
+    }
+    return chat;
+}
+
+void tst_round_flow::pauseOn(const QList<QByteArray> &words)
+{
+    pauseWords = words;
+}
+
+bool tst_round_flow::waitPaused(const QByteArray &word)
+{
+    const bool reached = QTest::qWaitFor([&] { return pausedAt == word; }, Wait);
+    // Let every client handle what the host has sent so far.
+    QTest::qWait(50);
+    return reached;
+}
+
+void tst_round_flow::resume()
+{
+    pausedAt.clear();
+    server->setStageInterval(FastTick);
+}
+
+QStringList tst_round_flow::chatLines(Tchat *chat)
+{
+    return chat->chatDisplay()->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+}
+
+// A valid answer of the player's own: one word per letter on the screen.
+QString tst_round_flow::acroFor(Tchat *chat) const
+{
+    const QString ending = chat->state().ownName.toLower();
+    QStringList words;
+    for (const QChar letter : text(chat, "label_letters"))
+        words << QString(letter) + ending;
+    return words.join(' ');
+}
+
+void tst_round_flow::answer(Tchat *chat, const QString &typed)
+{
+    auto *edit = chat->findChild<QLineEdit *>("edit_answer");
+    QVERIFY(edit && edit->isVisible());
+    edit->clear();
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+void tst_round_flow::vote(Tchat *chat, int slot)
+{
+    QLabel *acro = label(chat, "label_acro" + QString::number(slot));
+    QVERIFY(acro && acro->isVisible());
+    QTest::mouseClick(acro, Qt::LeftButton, {}, QPoint(30, 8));
+    if (slot != chat->state().ownSlot)
+        QTRY_COMPARE_WITH_TIMEOUT(server->players[chat->state().ownSlot].vote, slot, Wait);
+}
+
+void tst_round_flow::teamGameUpToTheAnswers()
+{
+    Tchat *ann = join("Ann");
+    QVERIFY(ann);
+    Tchat *bob = join("Bob");
+    QVERIFY(bob);
+    Tchat *cid = join("Cid");
+    QVERIFY(cid);
+    pauseOn({cmd::CMD_teamgame, cmd::CMD_cats, cmd::CMD_theletters});
+
+    // The hosting player starts a team game from the options dialog.
+    QTest::mouseClick(ann->gameArea()->findChild<QWidget *>("button_start"), Qt::LeftButton);
+    Tgamestart *options = ann->gameOptions();
+    QTRY_VERIFY_WITH_TIMEOUT(options->isVisible(), Wait);
+    options->findChild<QCheckBox *>("checkbox_team")->setChecked(true);
+    QTest::mouseClick(options->findChild<QPushButton *>("button_start"), Qt::LeftButton);
+    QVERIFY(waitPaused(cmd::CMD_teamgame));
+    for (Tchat *chat : {ann, bob, cid}) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_team"), Wait);
+        QCOMPARE(text(chat, "label_team1"), QStringLiteral("Yellow: 0"));
+    }
+    QVERIFY(chatLines(bob).contains("Ann has started a TEAM game with 10 Letter Bonus Round. "
+                                    "Winner determined by winner of the bonus round."));
+
+    // Bob picks White, changes his mind, picks White again; Cid picks Yellow.
+    QTest::mouseClick(bob->findChild<QWidget *>("image_team2"), Qt::LeftButton);
+    QTest::mouseClick(bob->findChild<QWidget *>("image_team1"), Qt::LeftButton);
+    QTest::mouseClick(bob->findChild<QWidget *>("image_team2"), Qt::LeftButton);
+    QTest::mouseClick(cid->findChild<QWidget *>("image_team1"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(server->players[3].team, 1, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->players[2].team, 2, Wait);
+    resume();
+
+    // The team stage ends: everybody learns the teams, Ann is balanced to Yellow.
+    QVERIFY(waitPaused(cmd::CMD_cats));
+    QTRY_VERIFY_WITH_TIMEOUT(chatLines(bob).contains("You are on the WHITE team!"), Wait);
+    QVERIFY(chatLines(cid).contains("You are on the YELLOW team!"));
+    QVERIFY(chatLines(ann).contains("You are on the YELLOW team!"));
+    QCOMPARE(roundstyle::textColour(label(ann, "label_playername2")), roundstyle::White);
+    QCOMPARE(roundstyle::textColour(label(ann, "label_playername3")), roundstyle::Yellow);
+
+    // Ann chooses the category; the others watch.
+    QTRY_VERIFY_WITH_TIMEOUT(shown(ann, "panel_catagory"), Wait);
+    QVERIFY(shown(ann, "combo_cat"));
+    QVERIFY(!shown(bob, "combo_cat") && !shown(bob, "combo_cat1"));
+    QCOMPARE(text(bob, "label_choosecat"), QStringLiteral("Ann is choosing a category."));
+    QCOMPARE(text(cid, "label_catagory"), QStringLiteral("3 Letter Round"));
+    QLineEdit *typed = ann->findChild<QComboBox *>("combo_cat")->lineEdit();
+    typed->clear();
+    QTest::keyClicks(typed, "Sea Life");
+    QTest::keyClick(typed, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(server->category, QByteArray("Sea Life"), Wait);
+    resume();
+
+    // The letters: Bob's answer fits them, Cid's does not and never leaves.
+    QVERIFY(waitPaused(cmd::CMD_theletters));
+    QTRY_VERIFY_WITH_TIMEOUT(shown(bob, "panel_creating"), Wait);
+    QCOMPARE(text(bob, "label_catagory"), QStringLiteral("Category: Sea Life"));
+    QCOMPARE(text(cid, "label_catagory1"), QStringLiteral("Sea Life"));
+    QCOMPARE(text(bob, "label_letters").size(), 3);
+    answer(bob, acroFor(bob));
+    answer(cid, QStringLiteral("not the letters at all"));
+    QTRY_COMPARE_WITH_TIMEOUT(server->players[2].acro, acroFor(bob).toUtf8(), Wait);
+    QVERIFY(shown(bob, "label_accepted"));
+    QVERIFY(shown(cid, "label_warning"));
+    QVERIFY(!shown(cid, "label_accepted"));
+    // The answered mark reaches every board; Cid's answer was never sent.
+    QTRY_VERIFY_WITH_TIMEOUT(shown(cid, "entered_2"), Wait);
+    QVERIFY(server->players[3].acro.isEmpty());
+    QVERIFY(!shown(ann, "entered_3"));
+}
+
+void tst_round_flow::plainGameWithBonusRound()
+{
+    Tchat *ann = join("Ann");
+    QVERIFY(ann);
+    Tchat *bob = join("Bob");
+    QVERIFY(bob);
+    Tchat *cid = join("Cid");
+    QVERIFY(cid);
+    const QList<Tchat *> all = {ann, bob, cid};
+    pauseOn({cmd::CMD_theletters, cmd::CMD_anacro, cmd::CMD_thevotes, cmd::CMD_postscores,
+             cmd::CMD_inbonus});
+
+    QTest::mouseClick(ann->gameArea()->findChild<QWidget *>("button_start"), Qt::LeftButton);
+    Tgamestart *options = ann->gameOptions();
+    options->findChild<QSpinBox *>("UpDown1")->setValue(3);  // play to 3
+    options->findChild<QSpinBox *>("UpDown2")->setValue(45); // creation time
+    options->findChild<QSpinBox *>("UpDown3")->setValue(7);  // bonus letters
+    options->findChild<QCheckBox *>("checkbox_speed")->setChecked(true);
+    options->findChild<QRadioButton *>("checkbox_bonus")->setChecked(true);
+    QTest::mouseClick(options->findChild<QPushButton *>("button_start"), Qt::LeftButton);
+
+    // Round one: answers in the order Bob, Ann, Cid.
+    QVERIFY(waitPaused(cmd::CMD_theletters));
+    QTRY_VERIFY_WITH_TIMEOUT(shown(cid, "panel_creating"), Wait);
+    QVERIFY(chatLines(ann).contains("You have started a game with speed bonus with 7 Letter Bonus "
+                                    "Round. Winner determined by winner of the bonus round."));
+    QCOMPARE(text(ann, "label_catagory"), QStringLiteral("Category: General"));
+    for (Tchat *chat : {bob, ann, cid}) {
+        answer(chat, acroFor(chat));
+        QTRY_VERIFY_WITH_TIMEOUT(!server->players[chat->state().ownSlot].acro.isEmpty(), Wait);
+    }
+    resume();
+
+    // Voting: Ann and Cid vote for Bob, Bob for Ann.
+    QVERIFY(waitPaused(cmd::CMD_anacro));
+    for (Tchat *chat : all)
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_voting"), Wait);
+    QCOMPARE(roundstyle::textColour(label(bob, "label_acro2")), roundstyle::Red);
+    vote(ann, 2);
+    vote(cid, 2);
+    vote(bob, 2); // his own answer: nothing is sent
+    QCOMPARE(server->players[2].vote, 0);
+    vote(bob, 1);
+    QVERIFY(shown(bob, "image_hand"));
+    resume();
+
+    // The results: Bob won with the speed bonus; Ann keeps his answer in her log.
+    QVERIFY(waitPaused(cmd::CMD_thevotes));
+    QTRY_COMPARE_WITH_TIMEOUT(text(ann, "label_wonround"), QStringLiteral("Bob Won The Round!"),
+                              Wait);
+    QCOMPARE(text(ann, "label_name2"), QStringLiteral("Bob"));
+    QCOMPARE(text(ann, "label_votes2"), QStringLiteral("2"));
+    QVERIFY(shown(ann, "image_winner") && shown(ann, "image_speed"));
+    QCOMPARE(ann->findChild<QWidget *>("image_speed")->y(), label(ann, "label_acro2")->y() + 3);
+    QVERIFY(shown(ann, "button_log2"));
+    QTest::mouseClick(ann->findChild<QWidget *>("button_log2"), Qt::LeftButton);
+    QVERIFY(!shown(ann, "button_log2"));
+    QVERIFY(shown(ann, "button_log1"));
+    resume();
+
+    // Scores: Bob 2 votes + 5 for the round + 1 speed; Ann 1 + 1; Cid 1. Bob is
+    // at the top of every board; then the bonus round for Bob and Ann.
+    QVERIFY(waitPaused(cmd::CMD_postscores));
+    for (Tchat *chat : all) {
+        QTRY_COMPARE_WITH_TIMEOUT(text(chat, "label_score2"), QStringLiteral("8"), Wait);
+        QCOMPARE(label(chat, "label_score2")->y(), 4);
+        QCOMPARE(label(chat, "label_score3")->y(), 40);
+        QCOMPARE(text(chat, "label_bonus2"), QStringLiteral("+8"));
+        QCOMPARE(text(chat, "label_bonus1"), QStringLiteral("+2"));
+        QVERIFY(roundstyle::isBold(label(chat, "label_playername2")));
+        QVERIFY(!roundstyle::isBold(label(chat, "label_playername1")));
+    }
+    resume();
+    QVERIFY(waitPaused(cmd::CMD_inbonus));
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_inbonus"), Wait);
+        QCOMPARE(text(chat, "label_inbonus1"), QStringLiteral("Good Luck!: Bob, Ann"));
+        QCOMPARE(text(chat, "label_catagory"), QStringLiteral("Bonus Round!"));
+    }
+    pauseOn({cmd::CMD_theletters, cmd::CMD_anacro, cmd::CMD_winner});
+    resume();
+
+    QVERIFY(waitPaused(cmd::CMD_theletters));
+    QTRY_VERIFY_WITH_TIMEOUT(shown(cid, "panel_creating"), Wait);
+    QCOMPARE(text(cid, "label_catagory"), QStringLiteral("Category: General"));
+    QCOMPARE(text(cid, "label_letters").size(), 7);
+    QVERIFY(shown(cid, "label_bonus"));
+    QVERIFY(!shown(cid, "edit_answer"));
+    answer(bob, acroFor(bob));
+    answer(ann, acroFor(ann));
+    QTRY_VERIFY_WITH_TIMEOUT(!server->players[1].acro.isEmpty(), Wait);
+    QVERIFY(!server->players[2].acro.isEmpty());
+    resume();
+
+    QVERIFY(waitPaused(cmd::CMD_anacro));
+    QTRY_VERIFY_WITH_TIMEOUT(shown(cid, "panel_voting"), Wait);
+    vote(cid, 2);
+    vote(ann, 2);
+    vote(bob, 1);
+    pauseOn({});
+    resume();
+
+    // Bob wins the bonus round and with it the game.
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_over"), Wait);
+        QCOMPARE(text(chat, "label_winner1"), QStringLiteral("Bob!"));
+        bool headline = false;
+        for (QLabel *l : chat->findChild<QWidget *>("panel_over")->findChildren<QLabel *>())
+            headline =
+                headline || (l->text() == "Congratulations to the Winner!" && l->isVisible());
+        QVERIFY(headline);
+        QCOMPARE(text(chat, "label_status"), QStringLiteral("Bob has won the game!"));
+        QVERIFY(chatLines(chat).contains("Bob has Won the Game!"));
+    }
+    QVERIFY(ann->gameArea()->findChild<QWidget *>("button_start")->isVisible());
+    QVERIFY(!bob->gameArea()->findChild<QWidget *>("button_start")->isVisible());
+
+    // The logged acro is in the acro log file.
+    QFile log(folder->file("acrolog.txt"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray logged = log.readAll();
+    QVERIFY(logged.contains("\r\nBob\r\n"));
+    QVERIFY(logged.contains("\r\nCategory: General\r\n"));
+    QCOMPARE(ann->acroLog()->entryCount(), 1);
+}
+
+QTEST_MAIN(tst_round_flow)
+#include "tst_round_flow.moc"

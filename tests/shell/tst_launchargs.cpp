@@ -1,0 +1,84 @@
+// The launch arguments choose solo, host or join.
+#include <QTest>
+
+#include "shell/launchargs.h"
+
+Q_DECLARE_METATYPE(LaunchArgs::Mode)
+
+class TestLaunchArgs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parsing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<LaunchArgs::Mode>("mode");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("rating");
+        QTest::newRow("solo") << QStringList() << LaunchArgs::Solo << "You"
+                              << "127.0.0.1"
+                              << "";
+        QTest::newRow("host") << QStringList{"Bob", "10.0.0.5", "true", "a"} << LaunchArgs::Host
+                              << "Bob"
+                              << "10.0.0.5"
+                              << "a";
+        QTest::newRow("join") << QStringList{"Bob", "10.0.0.5", "false", "e"} << LaunchArgs::Join
+                              << "Bob"
+                              << "10.0.0.5"
+                              << "e";
+        QTest::newRow("TRUE joins") << QStringList{"Bob", "h", "TRUE"} << LaunchArgs::Join << "Bob"
+                                    << "h"
+                                    << "";
+        QTest::newRow("True joins") << QStringList{"Bob", "h", "True"} << LaunchArgs::Join << "Bob"
+                                    << "h"
+                                    << "";
+        QTest::newRow("true with blank joins")
+            << QStringList{"Bob", "h", "true "} << LaunchArgs::Join << "Bob"
+            << "h"
+            << "";
+        QTest::newRow("name only") << QStringList{"Bob"} << LaunchArgs::Incomplete << ""
+                                   << ""
+                                   << "";
+        QTest::newRow("name and address")
+            << QStringList{"Bob", "10.0.0.5"} << LaunchArgs::Incomplete << ""
+            << ""
+            << "";
+        QTest::newRow("rating first character")
+            << QStringList{"Bob", "h", "true", "adult"} << LaunchArgs::Host << "Bob"
+            << "h"
+            << "a";
+        QTest::newRow("capital rating kept")
+            << QStringList{"Bob", "h", "no", "E"} << LaunchArgs::Join << "Bob"
+            << "h"
+            << "E";
+        QTest::newRow("empty rating")
+            << QStringList{"Bob", "h", "no", ""} << LaunchArgs::Join << "Bob"
+            << "h"
+            << "";
+        QTest::newRow("fifth ignored")
+            << QStringList{"Bob", "h", "true", "e", "x", "y"} << LaunchArgs::Host << "Bob"
+            << "h"
+            << "e";
+        QTest::newRow("rating with a surrogate pair")
+            << QStringList{"Bob", "h", "true", QString::fromUtf8("😀x")} << LaunchArgs::Host << "Bob"
+            << "h" << QString::fromUtf8("😀");
+    }
+    void parsing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(LaunchArgs::Mode, mode);
+        QFETCH(QString, name);
+        QFETCH(QString, address);
+        QFETCH(QString, rating);
+        const LaunchArgs args = parseLaunchArgs(arguments);
+        QCOMPARE(args.mode, mode);
+        QCOMPARE(args.ownName, name);
+        QCOMPARE(args.hostAddress, address);
+        QCOMPARE(args.roomRating, rating);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLaunchArgs)
+#include "tst_launchargs.moc"
