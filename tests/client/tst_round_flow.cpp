@@ -42,6 +42,7 @@ private slots:
     void cleanup();
     void teamGameUpToTheAnswers();
     void plainGameWithBonusRound();
+    void teamGameToWinner();
 
 private:
     Tchat *join(const QString &name);
@@ -70,6 +71,10 @@ private:
         return w && w->isVisible();
     }
     static QStringList chatLines(Tchat *chat);
+    // The chooser types a category; the others watch.
+    void chooseCategory(Tchat *chooser, const QList<Tchat *> &watchers, const QString &category);
+    // The board totals of the given slots added up, as every player sees them.
+    static int boardTotal(Tchat *chat, const QList<int> &members);
 
     std::unique_ptr<testsupport::TempProgramFolder> folder;
     QList<Tchat *> clients; // the hosting client first
@@ -159,6 +164,32 @@ void tst_round_flow::resume()
 QStringList tst_round_flow::chatLines(Tchat *chat)
 {
     return chat->chatDisplay()->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+}
+
+void tst_round_flow::chooseCategory(Tchat *chooser, const QList<Tchat *> &watchers,
+                                    const QString &category)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(shown(chooser, "panel_catagory"), Wait);
+    QVERIFY(shown(chooser, "combo_cat"));
+    const QString choosing = chooser->state().ownName + " is choosing a category.";
+    for (Tchat *watcher : watchers) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(watcher, "panel_catagory"), Wait);
+        QVERIFY(!shown(watcher, "combo_cat"));
+        QCOMPARE(text(watcher, "label_choosecat"), choosing);
+    }
+    QLineEdit *typed = chooser->findChild<QComboBox *>("combo_cat")->lineEdit();
+    typed->clear();
+    QTest::keyClicks(typed, category);
+    QTest::keyClick(typed, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(server->category, category.toUtf8(), Wait);
+}
+
+int tst_round_flow::boardTotal(Tchat *chat, const QList<int> &members)
+{
+    int total = 0;
+    for (const int slot : members)
+        total += text(chat, "label_score" + QString::number(slot)).toInt();
+    return total;
 }
 
 // A valid answer of the player's own: one word per letter on the screen.
@@ -385,6 +416,155 @@ void tst_round_flow::plainGameWithBonusRound()
     QVERIFY(logged.contains("\r\nBob\r\n"));
     QVERIFY(logged.contains("\r\nCategory: General\r\n"));
     QCOMPARE(ann->acroLog()->entryCount(), 1);
+}
+
+void tst_round_flow::teamGameToWinner()
+{
+    Tchat *ann = join("Ann");
+    QVERIFY(ann);
+    Tchat *bob = join("Bob");
+    QVERIFY(bob);
+    Tchat *cid = join("Cid");
+    QVERIFY(cid);
+    const QList<Tchat *> all = {ann, bob, cid};
+    const QList<int> yellow = {1, 3};
+    const QList<int> white = {2};
+    pauseOn({cmd::CMD_teamgame, cmd::CMD_cats, cmd::CMD_theletters, cmd::CMD_anacro,
+             cmd::CMD_postscores, cmd::CMD_winner});
+
+    // A team game to 10 without a bonus round, so the first leader at 10 wins.
+    QTest::mouseClick(ann->gameArea()->findChild<QWidget *>("button_start"), Qt::LeftButton);
+    Tgamestart *options = ann->gameOptions();
+    QTRY_VERIFY_WITH_TIMEOUT(options->isVisible(), Wait);
+    options->findChild<QSpinBox *>("UpDown1")->setValue(10);
+    options->findChild<QCheckBox *>("checkbox_team")->setChecked(true);
+    options->findChild<QCheckBox *>("checkbox_playbonus")->setChecked(false);
+    options->findChild<QCheckBox *>("checkbox_speed")->setChecked(false);
+    QTest::mouseClick(options->findChild<QPushButton *>("button_start"), Qt::LeftButton);
+    QVERIFY(waitPaused(cmd::CMD_teamgame));
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_team"), Wait);
+        QCOMPARE(text(chat, "label_playtoscore"), QStringLiteral("Play to Score: 10"));
+        QCOMPARE(text(chat, "label_team1"), QStringLiteral("Yellow: 0"));
+        QCOMPARE(text(chat, "label_team2"), QStringLiteral("White: 0"));
+    }
+
+    // Ann and Cid play for Yellow, Bob for White.
+    QTest::mouseClick(ann->findChild<QWidget *>("image_team1"), Qt::LeftButton);
+    QTest::mouseClick(bob->findChild<QWidget *>("image_team2"), Qt::LeftButton);
+    QTest::mouseClick(cid->findChild<QWidget *>("image_team1"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(server->players[1].team, 1, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->players[2].team, 2, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->players[3].team, 1, Wait);
+    resume();
+
+    // Round one: Ann chooses; Bob's answer takes two votes.
+    QVERIFY(waitPaused(cmd::CMD_cats));
+    QTRY_VERIFY_WITH_TIMEOUT(chatLines(bob).contains("You are on the WHITE team!"), Wait);
+    QVERIFY(chatLines(ann).contains("You are on the YELLOW team!"));
+    QVERIFY(chatLines(cid).contains("You are on the YELLOW team!"));
+    for (Tchat *chat : all) {
+        QCOMPARE(roundstyle::textColour(label(chat, "label_playername2")), roundstyle::White);
+        QCOMPARE(roundstyle::textColour(label(chat, "label_playername3")), roundstyle::Yellow);
+    }
+    chooseCategory(ann, {bob, cid}, QStringLiteral("Sea Life"));
+    resume();
+
+    QVERIFY(waitPaused(cmd::CMD_theletters));
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_creating"), Wait);
+        answer(chat, acroFor(chat));
+        QTRY_VERIFY_WITH_TIMEOUT(!server->players[chat->state().ownSlot].acro.isEmpty(), Wait);
+    }
+    resume();
+
+    QVERIFY(waitPaused(cmd::CMD_anacro));
+    for (Tchat *chat : all)
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_voting"), Wait);
+    vote(ann, 2);
+    vote(cid, 2);
+    vote(bob, 1);
+    resume();
+
+    // Bob: 2 votes + 5 for the round; Ann: 1 vote + 1 for backing him; Cid: 1.
+    QVERIFY(waitPaused(cmd::CMD_postscores));
+    for (Tchat *chat : all) {
+        QTRY_COMPARE_WITH_TIMEOUT(text(chat, "label_score2"), QStringLiteral("7"), Wait);
+        QCOMPARE(text(chat, "label_score1"), QStringLiteral("2"));
+        QCOMPARE(text(chat, "label_score3"), QStringLiteral("1"));
+        QCOMPARE(text(chat, "label_team1"), "Yellow: " + QString::number(boardTotal(chat, yellow)));
+        QCOMPARE(text(chat, "label_team2"), "White: " + QString::number(boardTotal(chat, white)));
+        QCOMPARE(text(chat, "label_team1"), QStringLiteral("Yellow: 3"));
+        QCOMPARE(text(chat, "label_team2"), QStringLiteral("White: 7"));
+    }
+    resume();
+
+    // Nobody has 10 yet: round two, chosen by the round's winner Bob.
+    QVERIFY(waitPaused(cmd::CMD_cats));
+    for (Tchat *chat : all)
+        QVERIFY(!shown(chat, "panel_over"));
+    chooseCategory(bob, {ann, cid}, QStringLiteral("Night Sky"));
+    resume();
+
+    QVERIFY(waitPaused(cmd::CMD_theletters));
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_creating"), Wait);
+        QCOMPARE(text(chat, "label_catagory"), QStringLiteral("Category: Night Sky"));
+        QCOMPARE(text(chat, "label_letters").size(), 4);
+        answer(chat, acroFor(chat));
+        QTRY_VERIFY_WITH_TIMEOUT(!server->players[chat->state().ownSlot].acro.isEmpty(), Wait);
+    }
+    resume();
+
+    QVERIFY(waitPaused(cmd::CMD_anacro));
+    for (Tchat *chat : all)
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_voting"), Wait);
+    vote(bob, 1);
+    vote(cid, 1);
+    vote(ann, 3);
+    resume();
+
+    // Ann: 2 votes + 6 for the round, 10 in all; Bob backed her, 8; Cid 1 vote
+    // and 1 for backing her, 3.
+    QVERIFY(waitPaused(cmd::CMD_postscores));
+    for (Tchat *chat : all) {
+        QTRY_COMPARE_WITH_TIMEOUT(text(chat, "label_score1"), QStringLiteral("10"), Wait);
+        QCOMPARE(text(chat, "label_score2"), QStringLiteral("8"));
+        QCOMPARE(text(chat, "label_score3"), QStringLiteral("3"));
+        QCOMPARE(text(chat, "label_bonus1"), QStringLiteral("+8"));
+        QCOMPARE(text(chat, "label_team1"), "Yellow: " + QString::number(boardTotal(chat, yellow)));
+        QCOMPARE(text(chat, "label_team2"), "White: " + QString::number(boardTotal(chat, white)));
+        QCOMPARE(text(chat, "label_team1"), QStringLiteral("Yellow: 13"));
+        QCOMPARE(text(chat, "label_team2"), QStringLiteral("White: 8"));
+        QCOMPARE(label(chat, "label_score1")->y(), 4);
+        QVERIFY(roundstyle::isBold(label(chat, "label_playername1")));
+    }
+    resume();
+
+    // Ann reached 10 first and plays for Yellow: her team has won.
+    QVERIFY(waitPaused(cmd::CMD_winner));
+    const QString team = QStringLiteral("The Yellow Team");
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_over"), Wait);
+        QCOMPARE(text(chat, "label_winner1"), team + "!");
+        QCOMPARE(text(chat, "label_winner2"), team + "!");
+        bool headline = false;
+        for (QLabel *l : chat->findChild<QWidget *>("panel_over")->findChildren<QLabel *>())
+            headline =
+                headline || (l->text() == "Congratulations to the Winner!" && l->isVisible());
+        QVERIFY(headline);
+        QCOMPARE(text(chat, "label_status"), team + " has won the game!");
+        QVERIFY(chatLines(chat).contains(team + " has Won the Game!"));
+        for (const char *other :
+             {"panel_team", "panel_catagory", "panel_creating", "panel_voting", "panel_inbonus"})
+            QVERIFY2(!shown(chat, other), other);
+    }
+    QVERIFY(!server->gamerunning);
+    QVERIFY(ann->gameArea()->findChild<QWidget *>("button_start")->isVisible());
+    QVERIFY(ann->findChild<QAction *>("StartGame1")->isEnabled());
+    QVERIFY(text(ann, "label_catagory").isEmpty());
+    for (Tchat *chat : {bob, cid})
+        QVERIFY(!chat->gameArea()->findChild<QWidget *>("button_start")->isVisible());
 }
 
 QTEST_MAIN(tst_round_flow)
