@@ -33,6 +33,16 @@ struct ClientState
     QVector<int> answerOrder = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
 };
 
+// An order of the wrong length is made whole again: 1 to 12 in turn.
+inline void mendOrder(QVector<int> &order)
+{
+    constexpr int lines = 12;
+    if (order.size() == lines) return;
+    order.resize(lines);
+    for (int k = 0; k < lines; ++k)
+        order[k] = k + 1;
+}
+
 class ClientContext
 {
 public:

@@ -15,6 +15,7 @@ namespace colortext {
 
 inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clMaroon = 0x000080;
+inline constexpr TColor clRed = 0x0000FF;
 inline constexpr TColor clYellow = 0x00FFFF;
 inline constexpr TColor clBlue = 0xFF0000;
 inline constexpr TColor clSilver = 0xC0C0C0;

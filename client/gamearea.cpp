@@ -371,7 +371,7 @@ bool Tgamearea::eventFilter(QObject *watched, QEvent *event)
                 Label2Click();
                 return true;
             }
-            for (int n = 1; n <= 12; ++n) {
+            for (int n = 1; n <= Lines; ++n) {
                 if (watched == rows[n].acro) {
                     label_acro1Click(watched);
                     return true;
@@ -454,7 +454,7 @@ void Tgamearea::clearacros()
 {
     image_winner->hide();
     image_speed->hide();
-    for (int n = 1; n <= 12; ++n) {
+    for (int n = 1; n <= Lines; ++n) {
         Row &row = rows[n];
         row.acro->clear();
         roundstyle::setTextColour(row.acro, roundstyle::Gray);

@@ -214,7 +214,9 @@ private:
     QLabel *label_creationtime1 = nullptr;
 
     QWidget *panel_voting = nullptr;
-    Row rows[13];
+    // The twelve answer lines, indexed 1 to Lines.
+    static constexpr int Lines = 12;
+    Row rows[Lines + 1];
     RoundPicture *image_hand = nullptr;
     RoundPicture *image_speed = nullptr;
     RoundPicture *image_winner = nullptr;

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "client/colortext.h"
 #include "net/commands.h"
 #include "resources/resourcenames.h"
 #include "windows/tcategorylist.h"
@@ -24,7 +25,6 @@ const QString CategoryCaption = QStringLiteral("Category: ");
 const QString DefaultCategory = QStringLiteral("General");
 const int CategoryStageSeconds = 18;
 const int DroppedRows = 20;
-const TColor ChatRed = 0x0000FF;
 
 // The typed-or-picked box's own list, used until the player keeps a file.
 const QStringList &comboCategories()
@@ -234,7 +234,7 @@ void Tgamearea::loadCategoryFile()
     QStringList list;
     QString error;
     if (!Tcategorylist::readCategoryFile(path, &list, &error)) {
-        context->addlinetochat(error, ChatRed);
+        context->addlinetochat(error, colortext::clRed);
         return;
     }
     const QString text = combo_cat->currentText();
@@ -248,7 +248,7 @@ bool Tgamearea::saveCategoryFile(const QStringList &list)
     QString error;
     if (Tcategorylist::writeCategoryFile(Tcategorylist::categoryFilePath(), list, &error))
         return true;
-    context->addlinetochat(error, ChatRed);
+    context->addlinetochat(error, colortext::clRed);
     return false;
 }
 

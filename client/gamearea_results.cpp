@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "client/colortext.h"
 #include "net/commands.h"
 #include "windows/tacrolog.h"
 
@@ -27,8 +28,6 @@ const QString BonusHeadline = QStringLiteral("Time for the Bonus Round!");
 const QString WinnerHeadline = QStringLiteral("Congratulations to the Winner!");
 const QString HasWonChat = QStringLiteral(" has Won the Game!");
 const QString HasWonStatus = QStringLiteral(" has won the game!");
-const TColor ChatYellow = 0x00FFFF;
-const int Lines = 12;
 const int TakesPart = 0;
 const int LeftOut = 2;
 
@@ -200,11 +199,7 @@ void Tgamearea::postscores(const QByteArray &data)
     // Highest shown total first; equal totals keep their order, and a total that
     // is not a number is never swapped.
     QVector<int> &order = context->state().boardOrder;
-    if (order.size() != Lines) {
-        order.resize(Lines);
-        for (int k = 0; k < Lines; ++k)
-            order[k] = k + 1;
-    }
+    mendOrder(order);
     auto shownTotal = [this](int slot, int &value) {
         QLabel *score = boardLabel("label_score", slot);
         return score && cmd::toNumber(score->text().toUtf8(), value);
@@ -272,7 +267,7 @@ void Tgamearea::winner(const QByteArray &data)
 {
     const QString text = QString::fromUtf8(data);
     context->playsounds(QStringLiteral("gameover"));
-    context->addlinetochat(text + HasWonChat, ChatYellow);
+    context->addlinetochat(text + HasWonChat, colortext::clYellow);
     label_winner1->setText(text + QStringLiteral("!"));
     label_winner2->setText(text + QStringLiteral("!"));
     setStatus(text + HasWonStatus);

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "client/colortext.h"
 #include "net/commands.h"
 #include "resources/resourcenames.h"
 #include "windows/tgamestart.h"
@@ -19,7 +20,6 @@ const QString WhiteTotal = QStringLiteral("White: ");
 const QString NotConnected = QStringLiteral("You are not connected");
 const QString OnYellow = QStringLiteral("You are on the YELLOW team!");
 const QString OnWhite = QStringLiteral("You are on the WHITE team!");
-const TColor ChatYellow = 0x00FFFF;
 
 enum TeamPicture
 {
@@ -139,10 +139,11 @@ void Tgamearea::announceGame(const QByteArray &data, bool teamGame)
         teamGame ? QStringLiteral("started a TEAM game") : QStringLiteral("started a game");
     const QString starterName = QString::fromUtf8(starter);
     if (starterName == context->state().ownName)
-        context->addlinetochat(QStringLiteral("You have ") + started + summary, ChatYellow);
+        context->addlinetochat(QStringLiteral("You have ") + started + summary,
+                               colortext::clYellow);
     else
         context->addlinetochat(starterName + QStringLiteral(" has ") + started + summary,
-                               ChatYellow);
+                               colortext::clYellow);
 }
 
 void Tgamearea::startthegame(const QByteArray &data)
@@ -216,7 +217,7 @@ void Tgamearea::histeam(const QByteArray &data)
         if (team != 1 && team != 2) continue;
         colourBoardRow(slot, team == 1 ? roundstyle::Yellow : roundstyle::White);
         if (slot == context->state().ownSlot) {
-            context->addlinetochat(team == 1 ? OnYellow : OnWhite, ChatYellow);
+            context->addlinetochat(team == 1 ? OnYellow : OnWhite, colortext::clYellow);
             panel_team->hide();
         }
     }

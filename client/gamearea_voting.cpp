@@ -11,7 +11,6 @@ namespace {
 const QString VotingStatus = QStringLiteral("Voting Stage");
 const QString EnjoyTheGame = QStringLiteral("Enjoy the Game");
 const int VotingSeconds = 33;
-const int Lines = 12;
 const int RowHeight = 18;
 const int LogLeft = 54;
 const int NameLeft = 78;
@@ -39,11 +38,7 @@ int acroPointSize(int length)
 // Entry i (1 to 12) of an order kept 0-based; a damaged order is made whole again.
 int &entry(QVector<int> &order, int i)
 {
-    if (order.size() != Lines) {
-        order.resize(Lines);
-        for (int k = 0; k < Lines; ++k)
-            order[k] = k + 1;
-    }
+    mendOrder(order);
     return order[i - 1];
 }
 

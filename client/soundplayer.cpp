@@ -24,9 +24,9 @@ void QtSoundPlayer::play(const QString &name)
     if (current) current->stop();
     current = nullptr;
     const QString path = res::soundPath(name);
-    // Only the program's own clips are looked up; anything else is not a clip.
-    const bool known = !name.isEmpty() && !name.contains(u'/') && QFile::exists(path);
-    if (!known) {
+    // Only the program's own clips are looked up (the path is empty for any other
+    // name); anything else is not a clip.
+    if (path.isEmpty() || !QFile::exists(path)) {
         QApplication::beep();
         return;
     }

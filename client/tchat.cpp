@@ -155,7 +155,6 @@ void Tchat::FormCreate()
     client->setObjectName("client");
     client->setMinimumSize(BoardPanelSize + QSize(BoardMargin, BoardMargin));
     QPalette back = client->palette();
-    back.setColor(QPalette::Window, Qt::black);
     back.setBrush(QPalette::Window, SideWindow::backgroundBrush());
     client->setPalette(back);
     client->setAutoFillBackground(true);
