@@ -19,6 +19,9 @@
 #include "net/tsock.h"
 
 class QTimer;
+namespace cmd {
+class FieldReader;
+}
 
 class TServer : public QObject
 {
@@ -172,6 +175,10 @@ public:
     ReceiveQueue *receivedlist = nullptr; // its pump is the socktimer
 
 private:
+    // Reads the sender's slot field; a client speaks only for the slot of the
+    // connection it came on.
+    static bool fromSender(cmd::FieldReader &reader, int slot);
+
     void dispatch(const ReceivedEntry &entry);
     int slotOfConnection(quint64 connection) const;
     int chooseslot();

@@ -6,15 +6,13 @@
 
 namespace {
 const char SocketClosed[] = "Socket Closed";
+} // namespace
 
-// Reads the sender's slot field; a client speaks only for the slot of the
-// connection it came on.
-bool fromSender(cmd::FieldReader &reader, int slot)
+bool TServer::fromSender(cmd::FieldReader &reader, int slot)
 {
     int claimed = 0;
     return reader.number(claimed) && claimed == slot;
 }
-} // namespace
 
 int TServer::chooseslot()
 {

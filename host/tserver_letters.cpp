@@ -68,8 +68,7 @@ void TServer::getcat()
 void TServer::catchoosen(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
-    int claimed = 0;
-    if (!reader.number(claimed) || claimed != slot) return;
+    if (!fromSender(reader, slot)) return;
     if (slot == nextplayer) category = cutText(reader.rest(), MaxTextBytes);
 }
 

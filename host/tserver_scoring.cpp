@@ -25,8 +25,7 @@ int TServer::answers() const
 void TServer::acrosent(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
-    int claimed = 0;
-    if (!reader.number(claimed) || claimed != slot) return;
+    if (!fromSender(reader, slot)) return;
     // Spies watch; their answers would never be looked at.
     if (slot > LastPlayer) return;
     if (inbonusround && !players[slot].bonusmark) return;
@@ -67,9 +66,8 @@ void TServer::sortacros()
 void TServer::choosenacro(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
-    int claimed = 0;
+    if (!fromSender(reader, slot)) return;
     int target = 0;
-    if (!reader.number(claimed) || claimed != slot) return;
     if (!reader.number(target)) return;
     if (gamestate != "voting" || slot == target || slot > LastPlayer) return;
     // Only a listed answer can be voted for; anything else leaves the vote.

@@ -14,9 +14,8 @@ const char WinnerJoin[] = " and ";
 void TServer::chooseteam(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
-    int claimed = 0;
+    if (!fromSender(reader, slot)) return;
     int team = 0;
-    if (!reader.number(claimed) || claimed != slot) return;
     if (!reader.number(team)) return;
     if (slot > LastPlayer) return;
     // Only the two sides exist; any other number would count for nobody.

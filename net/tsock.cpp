@@ -708,26 +708,17 @@ bool TSock::Accept(TSock *&NewSock)
         info(TSocketInfo::Accept, InfoBlockingAccept);
         if (!alive || !listening) return false;
     }
-    quint32 address = 0;
-    quint16 port = 0;
-    const qintptr accepted = sockplatform::acceptSocket(handle, address, port);
-    resumeAccepting();
-    if (accepted == InvalidHandle) {
-        info(TSocketInfo::Accept, InfoCouldNotAccept);
-        return false;
-    }
-    peerAddress = address;
-    peerPort = port;
-    TSock *created = adopt(accepted);
+    TSock *created = acceptWaiting();
+    if (!created) return false;
     NewSock = created;
     created->setPortName(portName);
-    created->setHostName(sockplatform::dotted(address));
+    created->setHostName(created->RemoteAddress());
     if (!alive) return true;
     info(TSocketInfo::Accept, InfoCreatedNew);
     return true;
 }
 
-void TSock::acceptAutomatically()
+TSock *TSock::acceptWaiting()
 {
     quint32 address = 0;
     quint16 port = 0;
@@ -735,16 +726,22 @@ void TSock::acceptAutomatically()
     resumeAccepting();
     if (accepted == InvalidHandle) {
         info(TSocketInfo::Accept, InfoCouldNotAccept);
-        return;
+        return nullptr;
     }
     peerAddress = address;
     peerPort = port;
-    TSock *created = adopt(accepted);
+    return adopt(accepted);
+}
+
+void TSock::acceptAutomatically()
+{
+    TSock *created = acceptWaiting();
+    if (!created) return;
     QPointer<TSock> alive(this);
     QPointer<TSock> createdAlive(created);
     created->setPortName(portName);
     if (!alive || !createdAlive) return;
-    created->setHostName(sockplatform::dotted(address));
+    created->setHostName(created->RemoteAddress());
     if (!alive || !createdAlive) return;
     const TNotifyAutoEvent handler = OnAutoAccept;
     if (!handler) return;

@@ -160,6 +160,9 @@ private:
     void readStream();
     void resumeAccepting();
     void acceptAutomatically();
+    // Takes one waiting connection into a new child socket; a failure is
+    // reported and yields nullptr.
+    TSock *acceptWaiting();
     TSock *adopt(qintptr accepted);
     void releaseHandle();
     void consumeOut(qint64 count);

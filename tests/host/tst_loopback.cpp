@@ -290,6 +290,39 @@ private slots:
         QVERIFY(!t.server.occupied(2));
     }
 
+    // A long session of comings and goings (leaving, kicked, refused when
+    // full) leaves no closed connections behind on the listener.
+    void departedConnectionsAreFreed()
+    {
+        Table t;
+        QVERIFY(t.listening);
+        t.join("Ann");
+        for (int i = 2; i <= 15; ++i)
+            t.join("P" + QByteArray::number(i));
+        const qsizetype seated = t.server.listener()->children().size();
+        for (int round = 0; round < 20; ++round) {
+            Player &left = t.players.at(1);
+            const int leftSlot = left.slot;
+            left.client->socket.disconnectFromHost();
+            QVERIFY(t.waitUntil([&] { return !t.server.occupied(leftSlot); }));
+            t.players.erase(t.players.begin() + 1);
+
+            Player &kicked = t.players.at(1);
+            const int kickedSlot = kicked.slot;
+            t.players[0].send(c::kickhim(1, kickedSlot));
+            QVERIFY(kicked.client->waitForClosed());
+            t.players.erase(t.players.begin() + 1);
+
+            QCOMPARE(t.join("A" + QByteArray::number(round)).slot, leftSlot);
+            QCOMPARE(t.join("B" + QByteArray::number(round)).slot, kickedSlot);
+            LoopbackClient refused;
+            QVERIFY(refused.connectTo(t.server.listeningPort()));
+            QCOMPARE(refused.waitFor(cmd::CMD_full), QByteArray("CMD_full+"));
+            QVERIFY(refused.waitForClosed());
+        }
+        QVERIFY(t.waitUntil([&] { return t.server.listener()->children().size() <= seated; }));
+    }
+
     void endlessMessageIsCutOff()
     {
         Table t;
