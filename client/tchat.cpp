@@ -532,6 +532,7 @@ void Tchat::processparams(const QStringList &arguments)
         try {
             Sock11->Open();
         } catch (const ESockException &) {
+            // No lobby to tell: the game does not depend on it.
         }
     }
     // Taken after the connection was started: the login, which reads it, is later.

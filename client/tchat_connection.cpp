@@ -14,7 +14,6 @@
 #include "windows/tspylist.h"
 
 namespace {
-const char SocketClosed[] = "Socket Closed";
 const char GameFull[] = "Game is full";
 const char HasWrongVersion[] = " has a different version of the game than you.";
 const char WrongVersion[] = "You have a different version of the game than the host.";
@@ -110,7 +109,7 @@ void Tchat::sockRead(TSock *sender)
 
 void Tchat::sockInfo(TSock *, TSocketInfo, const QString &text)
 {
-    if (text == QLatin1String(SocketClosed)) close();
+    if (text == TSock::InfoSocketClosed) close();
 }
 
 void Tchat::dispatch(const QByteArray &entry)

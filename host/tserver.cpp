@@ -88,10 +88,7 @@ bool TServer::startListening(const QString &port)
         listenError = e.text;
         // A failed bind leaves the handle allocated; release it so a later
         // attempt can succeed.
-        try {
-            Sock1->Close();
-        } catch (const ESockException &) {
-        }
+        closeQuietly(Sock1);
         return false;
     }
     return Sock1->Listen();
@@ -107,21 +104,12 @@ void TServer::closeAll()
     Timer1->stop();
     for (int s = 1; s <= LastSlot; ++s)
         disconnectsock(s);
-    if (Sock1->Listen()) {
-        try {
-            Sock1->setListen(false);
-        } catch (const ESockException &) {
-        }
-    }
+    if (Sock1->Listen()) closeQuietly(Sock1);
 }
 
 void TServer::setStageInterval(int ms)
 {
     Timer1->setInterval(ms);
-}
-int TServer::stageInterval() const
-{
-    return Timer1->interval();
 }
 bool TServer::stageClockRunning() const
 {

@@ -76,7 +76,6 @@ public:
     void closeAll();
 
     void setStageInterval(int ms);
-    int stageInterval() const;
     bool stageClockRunning() const;
 
     // Seams: the host's clock (milliseconds, monotonic) and its generator.
@@ -138,7 +137,23 @@ public:
     void findplayer();
     bool checkforwin();
 
-    // The player table and the host's state, open to the tests.
+    // Read-only views of the table and the stage: records 0 to LastRecord, the
+    // stage word and its remaining count, the round's letters and category.
+    const TPlayer &player(int slot) const { return players.at(slot); }
+    int slotCount() const { return numslots; }
+    bool gameRunning() const { return gamerunning; }
+    const QByteArray &stage() const { return gamestate; }
+    int stageCount() const { return countdown; }
+    int letterCount() const { return numletters; }
+    const QByteArray &currentCategory() const { return category; }
+    int chooser() const { return nextplayer; }
+    bool inBonusRound() const { return inbonusround; }
+    int teamScore(int team) const { return teamscore.at(team); } // 1 Yellow, 2 White
+
+private:
+    friend class TServerProbe;
+
+    // The player table. Tests reach it only through TServerProbe (tests/host).
     std::array<TPlayer, LastRecord + 1> players;
     int numslots = 0;
     int newslot = 0;
@@ -174,7 +189,6 @@ public:
     QTimer *Timer1 = nullptr;
     ReceiveQueue *receivedlist = nullptr; // its pump is the socktimer
 
-private:
     // Reads the sender's slot field; a client speaks only for the slot of the
     // connection it came on.
     static bool fromSender(cmd::FieldReader &reader, int slot);
@@ -185,7 +199,6 @@ private:
     void takeslot(int slot, TSock *sock);
     void departure(int slot);
     void feed(int slot, const QByteArray &bytes);
-    void dropConnection(int slot);
 
     void sendto(int slot, const QByteArray &message);
     void sendall(const QByteArray &message);

@@ -4,10 +4,6 @@
 
 #include "net/commands.h"
 
-namespace {
-const char SocketClosed[] = "Socket Closed";
-} // namespace
-
 bool TServer::fromSender(cmd::FieldReader &reader, int slot)
 {
     int claimed = 0;
@@ -65,10 +61,7 @@ void TServer::Sock1Accept(TSock *)
         players[LastRecord].sock = sock;
         sendto(LastRecord, cmd::host::full());
         players[LastRecord].sock = nullptr;
-        try {
-            sock->Close();
-        } catch (const ESockException &) {
-        }
+        closeQuietly(sock);
         delete sock;
         return;
     }
@@ -115,12 +108,7 @@ void TServer::disconnectsock(int slot)
 {
     if (!occupied(slot)) return;
     TSock *sock = players[slot].sock;
-    if (sock) {
-        try {
-            sock->Close();
-        } catch (const ESockException &) {
-        }
-    }
+    closeQuietly(sock);
     // Closing reports "Socket Closed", which frees the slot; a slot without a
     // socket, or a close that reported nothing, is freed here.
     if (occupied(slot) && players[slot].sock == sock) departure(slot);
@@ -139,7 +127,7 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo socketInfo, const QString 
     // Reports of a socket that no longer holds its slot (its second "Socket
     // Closed", or one from a connection already gone) change nothing.
     if (tag < 1 || tag > LastSlot || players[tag].sock != sender) return;
-    if (msg == QLatin1String(SocketClosed)) {
+    if (msg == TSock::InfoSocketClosed) {
         departure(int(tag));
         return;
     }

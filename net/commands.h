@@ -11,6 +11,8 @@
 #include <QPair>
 #include <stdexcept>
 
+#include "quibversion.h"
+
 namespace cmd {
 
 // Command words.
@@ -49,7 +51,7 @@ inline constexpr char CMD_postscores[] = "CMD_postscores";
 inline constexpr char CMD_winner[] = "CMD_winner";
 
 // The version this release reports at login.
-inline constexpr char GameVersion[] = "1.0.21";
+inline constexpr char GameVersion[] = QUIB_VERSION;
 
 // "+" typed inside an answer travels as "~".
 QByteArray acroToWire(const QByteArray &acro);

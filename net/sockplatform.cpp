@@ -5,6 +5,8 @@
 // over a port we listen on.
 #include "net/sockplatform.h"
 
+#include "net/sockerrors.h"
+
 #include <QMutex>
 
 #include <arpa/inet.h>
@@ -76,106 +78,7 @@ bool startup()
 
 int mapError(int native)
 {
-    switch (native) {
-    case 0:
-        return 0;
-    case EINTR:
-        return 10004;
-    case EBADF:
-        return 10009;
-    case EACCES:
-        return 10013;
-    case EFAULT:
-        return 10014;
-    case EINVAL:
-        return 10022;
-    case EMFILE:
-        return 10024;
-    case EWOULDBLOCK:
-        return ErrWouldBlock;
-#if EAGAIN != EWOULDBLOCK
-    case EAGAIN:
-        return ErrWouldBlock;
-#endif
-    case EINPROGRESS:
-        return ErrInProgress;
-    case EALREADY:
-        return 10037;
-    case ENOTSOCK:
-        return 10038;
-    case EDESTADDRREQ:
-        return 10039;
-    case EMSGSIZE:
-        return 10040;
-    case EPROTOTYPE:
-        return 10041;
-    case ENOPROTOOPT:
-        return 10042;
-    case EPROTONOSUPPORT:
-        return 10043;
-    case ESOCKTNOSUPPORT:
-        return 10044;
-    case EOPNOTSUPP:
-        return 10045;
-    case EPFNOSUPPORT:
-        return 10046;
-    case EAFNOSUPPORT:
-        return 10047;
-    case EADDRINUSE:
-        return 10048;
-    case EADDRNOTAVAIL:
-        return 10049;
-    case ENETDOWN:
-        return 10050;
-    case ENETUNREACH:
-        return 10051;
-    case ENETRESET:
-        return 10052;
-    case ECONNABORTED:
-        return ErrConnAborted;
-    case ECONNRESET:
-        return ErrConnReset;
-    case ENOBUFS:
-        return 10055;
-    case EISCONN:
-        return 10056;
-    case ENOTCONN:
-        return 10057;
-    case ESHUTDOWN:
-        return 10058;
-    // Writing after our side or the peer shut the connection down.
-    case EPIPE:
-        return 10058;
-    case ETOOMANYREFS:
-        return 10059;
-    case ETIMEDOUT:
-        return 10060;
-    case ECONNREFUSED:
-        return 10061;
-    case ELOOP:
-        return 10062;
-    case ENAMETOOLONG:
-        return 10063;
-    case EHOSTDOWN:
-        return 10064;
-    case EHOSTUNREACH:
-        return 10065;
-    case ENOTEMPTY:
-        return 10066;
-    case EUSERS:
-        return 10068;
-    case EDQUOT:
-        return 10069;
-    case ESTALE:
-        return 10070;
-    case EREMOTE:
-        return 10071;
-    default:
-        // Classic errors below 35 share their numbers with Windows Sockets
-        // (10000 + errno); the rest get a number above 10000 that names no
-        // listed constant rather than a wrong one.
-        return native < 35 ? 10000 + native : 11000 + native;
-    }
+    return sockerrors::fromErrno(native);
 }
 
 int lastError()
@@ -402,10 +305,6 @@ bool lookupService(const QByteArray &name, bool stream, quint16 &port)
 quint16 toNetwork16(quint16 value)
 {
     return htons(value);
-}
-quint16 fromNetwork16(quint16 value)
-{
-    return ntohs(value);
 }
 quint32 anyAddress()
 {

@@ -5,7 +5,7 @@
 // Addresses and ports are passed in network byte order, as the socket
 // interface keeps them. Failures are reported as Windows Sockets error numbers
 // (10035 for "would block", 10061 for "connection refused", ...), which is how
-// TSock words its error reports on every platform.
+// TSock words its error reports on every platform; sockerrors.h has the table.
 #pragma once
 
 #include <QByteArray>
@@ -70,7 +70,6 @@ bool resolveHost(const QByteArray &name, quint32 &address);
 // The port of a service name for "tcp" (stream) or "udp".
 bool lookupService(const QByteArray &name, bool stream, quint16 &port);
 quint16 toNetwork16(quint16 value);
-quint16 fromNetwork16(quint16 value);
 quint32 anyAddress();
 
 } // namespace sockplatform

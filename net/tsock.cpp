@@ -1,5 +1,6 @@
 #include "net/tsock.h"
 
+#include "net/sockerrors.h"
 #include "net/sockplatform.h"
 #include "net/tsockstream.h"
 #include "net/tsockthread.h"
@@ -25,7 +26,6 @@ const QString InfoPortWhileConnected =
 const QString InfoNonBlockingConnected = QStringLiteral("Non-Blocking Socket Connected");
 const QString InfoBlockingConnected = QStringLiteral("Blocking Socket Connected");
 const QString InfoDatagramConnected = QStringLiteral("Datagram Socket Connected");
-const QString InfoSocketClosed = QStringLiteral("Socket Closed");
 const QString InfoBlockingCantConnect = QStringLiteral("Blocking Socket Can't Connect");
 const QString InfoDisconnectedOnReceive = QStringLiteral("Socket Disconnected On Receive");
 const QString InfoListeningStarted = QStringLiteral("Listening Started");
@@ -843,110 +843,18 @@ quint16 TSock::PortLookup(const QString &name)
 
 QString TSock::ErrorName(int number)
 {
-    switch (number) {
-    case 10004:
-        return QStringLiteral("WSAEINTR");
-    case 10009:
-        return QStringLiteral("WSAEBADF");
-    case 10013:
-        return QStringLiteral("WSAEACCES");
-    case 10014:
-        return QStringLiteral("WSAEFAULT");
-    case 10022:
-        return QStringLiteral("WSAEINVAL");
-    case 10024:
-        return QStringLiteral("WSAEMFILE");
-    case 10035:
-        return QStringLiteral("WSAEWOULDBLOCK");
-    case 10036:
-        return QStringLiteral("WSAEINPROGRESS");
-    case 10037:
-        return QStringLiteral("WSAEALREADY");
-    case 10038:
-        return QStringLiteral("WSAENOTSOCK");
-    case 10039:
-        return QStringLiteral("WSAEDESTADDRREQ");
-    case 10040:
-        return QStringLiteral("WSAEMSGSIZE");
-    case 10041:
-        return QStringLiteral("WSAEPROTOTYPE");
-    case 10042:
-        return QStringLiteral("WSAENOPROTOOPT");
-    case 10043:
-        return QStringLiteral("WSAEPROTONOSUPPORT");
-    case 10044:
-        return QStringLiteral("WSAESOCKTNOSUPPORT");
-    case 10045:
-        return QStringLiteral("WSAEOPNOTSUPP");
-    case 10046:
-        return QStringLiteral("WSAEPFNOSUPPORT");
-    case 10047:
-        return QStringLiteral("WSAEAFNOSUPPORT");
-    case 10048:
-        return QStringLiteral("WSAEADDRINUSE");
-    case 10049:
-        return QStringLiteral("WSAEADDRNOTAVAIL");
-    case 10050:
-        return QStringLiteral("WSAENETDOWN");
-    case 10051:
-        return QStringLiteral("WSAENETUNREACH");
-    case 10052:
-        return QStringLiteral("WSAENETRESET");
-    case 10053:
-        return QStringLiteral("WSAECONNABORTED");
-    case 10054:
-        return QStringLiteral("WSAECONNRESET");
-    case 10055:
-        return QStringLiteral("WSAENOBUFS");
-    case 10056:
-        return QStringLiteral("WSAEISCONN");
-    case 10057:
-        return QStringLiteral("WSAENOTCONN");
-    case 10058:
-        return QStringLiteral("WSAESHUTDOWN");
-    case 10059:
-        return QStringLiteral("WSAETOOMANYREFS");
-    case 10060:
-        return QStringLiteral("WSAETIMEDOUT");
-    case 10061:
-        return QStringLiteral("WSAECONNREFUSED");
-    case 10062:
-        return QStringLiteral("WSAELOOP");
-    case 10063:
-        return QStringLiteral("WSAENAMETOOLONG");
-    case 10064:
-        return QStringLiteral("WSAEHOSTDOWN");
-    case 10065:
-        return QStringLiteral("WSAEHOSTUNREACH");
-    case 10066:
-        return QStringLiteral("WSAENOTEMPTY");
-    case 10067:
-        return QStringLiteral("WSAEPROCLIM");
-    case 10068:
-        return QStringLiteral("WSAEUSERS");
-    case 10069:
-        return QStringLiteral("WSAEDQUOT");
-    case 10070:
-        return QStringLiteral("WSAESTALE");
-    case 10071:
-        return QStringLiteral("WSAEREMOTE");
-    case 10091:
-        return QStringLiteral("WSASYSNOTREADY");
-    case 10092:
-        return QStringLiteral("WSAVERNOTSUPPORTED");
-    case 10093:
-        return QStringLiteral("WSANOTINITIALISED");
-    case 10101:
-        return QStringLiteral("WSAEDISCON");
-    case 11001:
-        return QStringLiteral("WSAHOST_NOT_FOUND");
-    case 11002:
-        return QStringLiteral("WSATRY_AGAIN");
-    case 11003:
-        return QStringLiteral("WSANO_RECOVERY");
-    case 11004:
-        return QStringLiteral("WSANO_DATA");
-    default:
-        return QStringLiteral("UNKNOWN ERROR");
+    return sockerrors::name(number);
+}
+
+void closeQuietly(TSock *sock)
+{
+    if (!sock) return;
+    try {
+        if (sock->Listen())
+            sock->setListen(false);
+        else
+            sock->Close();
+    } catch (const ESockException &) {
+        // Only an OnInfo handler that failed; the socket is closed all the same.
     }
 }

@@ -80,6 +80,10 @@ public:
     int BlockingTimeout() const { return blockingTimeout; }
     void setBlockingTimeout(int seconds) { blockingTimeout = seconds; }
 
+    // What a connection reports through OnInfo (kind Close) when it closes,
+    // for whatever reason; owners free what belonged to it on this text.
+    static constexpr QLatin1String InfoSocketClosed{"Socket Closed"};
+
     // The events; an unassigned one is skipped. A connected socket that is
     // destroyed closes first and reports "Socket Closed" through OnInfo, so
     // whatever that handler uses must outlive the socket (or the handler be
@@ -205,3 +209,7 @@ private:
     QSocketNotifier *writeNotifier = nullptr;
     TSockStream *stream = nullptr;
 };
+
+// Closes a connection, or stops a listener, on a way out where nobody is left
+// to hear about a failure: it never throws. A null socket is skipped.
+void closeQuietly(TSock *sock);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds Quibbleton twice (normal, and with AddressSanitizer + UndefinedBehaviorSanitizer)
-# and runs the whole test suite in each build.
+# Checks the layer rules, then builds Quibbleton twice (normal, and with AddressSanitizer +
+# UndefinedBehaviorSanitizer) and runs the whole test suite in each build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+scripts/check-layers.sh
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0

@@ -214,15 +214,6 @@ void Tgamestart::button_startClick()
     hide();
 }
 
-const QStringList &Tgamestart::settingsKeys()
-{
-    static const QStringList keys = {
-        QLatin1String(keyPlaytoscore), QLatin1String(keyCreationtime), QLatin1String(keyLetters),
-        QLatin1String(keyMax),         QLatin1String(keyAuto),         QLatin1String(keySpeed),
-        QLatin1String(keyEndgame),     QLatin1String(keyNocouch),      QLatin1String(keyPlaybonus)};
-    return keys;
-}
-
 void Tgamestart::readSettings()
 {
     const QString file = settingsFile();

@@ -33,9 +33,6 @@ public:
     // could not be written; the player has then been told.
     bool writeSettings();
 
-    // The dialog's settings keys, in the order they are written.
-    static const QStringList &settingsKeys();
-
 public slots:
     void button_startClick();
     void checkbox_playbonusClick();

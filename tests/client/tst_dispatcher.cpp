@@ -4,6 +4,8 @@
 #include "client/gamearea.h"
 #include "host/tserver.h"
 
+#include "quibversion.h"
+
 class TestDispatcher : public QObject
 {
     Q_OBJECT
@@ -16,7 +18,8 @@ private slots:
         ChatFixture f;
         QVERIFY(f.login(5, QStringLiteral("Bob")));
         QVERIFY(f.waitForCount("", 2));
-        QVERIFY(f.host.raw.endsWith(QByteArray("CMD_logininfo+5+1.0.21+Bob\xFF\xFF")));
+        QVERIFY(
+            f.host.raw.endsWith("CMD_logininfo+5+" + QByteArray(QUIB_VERSION) + "+Bob\xFF\xFF"));
         QCOMPARE(f.chat->state().ownSlot, 5);
         QVERIFY(f.chat->state().loggedIn);
     }

@@ -181,7 +181,7 @@ void tst_round_flow::chooseCategory(Tchat *chooser, const QList<Tchat *> &watche
     typed->clear();
     QTest::keyClicks(typed, category);
     QTest::keyClick(typed, Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(server->category, category.toUtf8(), Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->currentCategory(), category.toUtf8(), Wait);
 }
 
 int tst_round_flow::boardTotal(Tchat *chat, const QList<int> &members)
@@ -195,11 +195,8 @@ int tst_round_flow::boardTotal(Tchat *chat, const QList<int> &members)
 // A valid answer of the player's own: one word per letter on the screen.
 QString tst_round_flow::acroFor(Tchat *chat) const
 {
-    const QString ending = chat->state().ownName.toLower();
-    QStringList words;
-    for (const QChar letter : text(chat, "label_letters"))
-        words << QString(letter) + ending;
-    return words.join(' ');
+    return QString::fromUtf8(
+        testsupport::acroFor(text(chat, "label_letters").toUtf8(), chat->state().ownName.toUtf8()));
 }
 
 void tst_round_flow::answer(Tchat *chat, const QString &typed)
@@ -217,7 +214,7 @@ void tst_round_flow::vote(Tchat *chat, int slot)
     QVERIFY(acro && acro->isVisible());
     QTest::mouseClick(acro, Qt::LeftButton, {}, QPoint(30, 8));
     if (slot != chat->state().ownSlot)
-        QTRY_COMPARE_WITH_TIMEOUT(server->players[chat->state().ownSlot].vote, slot, Wait);
+        QTRY_COMPARE_WITH_TIMEOUT(server->player(chat->state().ownSlot).vote, slot, Wait);
 }
 
 void tst_round_flow::teamGameUpToTheAnswers()
@@ -249,8 +246,8 @@ void tst_round_flow::teamGameUpToTheAnswers()
     QTest::mouseClick(bob->findChild<QWidget *>("image_team1"), Qt::LeftButton);
     QTest::mouseClick(bob->findChild<QWidget *>("image_team2"), Qt::LeftButton);
     QTest::mouseClick(cid->findChild<QWidget *>("image_team1"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(server->players[3].team, 1, Wait);
-    QTRY_COMPARE_WITH_TIMEOUT(server->players[2].team, 2, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->player(3).team, 1, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->player(2).team, 2, Wait);
     resume();
 
     // The team stage ends: everybody learns the teams, Ann is balanced to Yellow.
@@ -271,7 +268,7 @@ void tst_round_flow::teamGameUpToTheAnswers()
     typed->clear();
     QTest::keyClicks(typed, "Sea Life");
     QTest::keyClick(typed, Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(server->category, QByteArray("Sea Life"), Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->currentCategory(), QByteArray("Sea Life"), Wait);
     resume();
 
     // The letters: Bob's answer fits them, Cid's does not and never leaves.
@@ -282,13 +279,13 @@ void tst_round_flow::teamGameUpToTheAnswers()
     QCOMPARE(text(bob, "label_letters").size(), 3);
     answer(bob, acroFor(bob));
     answer(cid, QStringLiteral("not the letters at all"));
-    QTRY_COMPARE_WITH_TIMEOUT(server->players[2].acro, acroFor(bob).toUtf8(), Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->player(2).acro, acroFor(bob).toUtf8(), Wait);
     QVERIFY(shown(bob, "label_accepted"));
     QVERIFY(shown(cid, "label_warning"));
     QVERIFY(!shown(cid, "label_accepted"));
     // The answered mark reaches every board; Cid's answer was never sent.
     QTRY_VERIFY_WITH_TIMEOUT(shown(cid, "entered_2"), Wait);
-    QVERIFY(server->players[3].acro.isEmpty());
+    QVERIFY(server->player(3).acro.isEmpty());
     QVERIFY(!shown(ann, "entered_3"));
 }
 
@@ -321,7 +318,7 @@ void tst_round_flow::plainGameWithBonusRound()
     QCOMPARE(text(ann, "label_catagory"), QStringLiteral("Category: General"));
     for (Tchat *chat : {bob, ann, cid}) {
         answer(chat, acroFor(chat));
-        QTRY_VERIFY_WITH_TIMEOUT(!server->players[chat->state().ownSlot].acro.isEmpty(), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(!server->player(chat->state().ownSlot).acro.isEmpty(), Wait);
     }
     resume();
 
@@ -333,7 +330,7 @@ void tst_round_flow::plainGameWithBonusRound()
     vote(ann, 2);
     vote(cid, 2);
     vote(bob, 2); // his own answer: nothing is sent
-    QCOMPARE(server->players[2].vote, 0);
+    QCOMPARE(server->player(2).vote, 0);
     vote(bob, 1);
     QVERIFY(shown(bob, "image_hand"));
     resume();
@@ -382,8 +379,8 @@ void tst_round_flow::plainGameWithBonusRound()
     QVERIFY(!shown(cid, "edit_answer"));
     answer(bob, acroFor(bob));
     answer(ann, acroFor(ann));
-    QTRY_VERIFY_WITH_TIMEOUT(!server->players[1].acro.isEmpty(), Wait);
-    QVERIFY(!server->players[2].acro.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!server->player(1).acro.isEmpty(), Wait);
+    QVERIFY(!server->player(2).acro.isEmpty());
     resume();
 
     QVERIFY(waitPaused(cmd::CMD_anacro));
@@ -453,9 +450,9 @@ void tst_round_flow::teamGameToWinner()
     QTest::mouseClick(ann->findChild<QWidget *>("image_team1"), Qt::LeftButton);
     QTest::mouseClick(bob->findChild<QWidget *>("image_team2"), Qt::LeftButton);
     QTest::mouseClick(cid->findChild<QWidget *>("image_team1"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(server->players[1].team, 1, Wait);
-    QTRY_COMPARE_WITH_TIMEOUT(server->players[2].team, 2, Wait);
-    QTRY_COMPARE_WITH_TIMEOUT(server->players[3].team, 1, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->player(1).team, 1, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->player(2).team, 2, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(server->player(3).team, 1, Wait);
     resume();
 
     // Round one: Ann chooses; Bob's answer takes two votes.
@@ -474,7 +471,7 @@ void tst_round_flow::teamGameToWinner()
     for (Tchat *chat : all) {
         QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_creating"), Wait);
         answer(chat, acroFor(chat));
-        QTRY_VERIFY_WITH_TIMEOUT(!server->players[chat->state().ownSlot].acro.isEmpty(), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(!server->player(chat->state().ownSlot).acro.isEmpty(), Wait);
     }
     resume();
 
@@ -512,7 +509,7 @@ void tst_round_flow::teamGameToWinner()
         QCOMPARE(text(chat, "label_catagory"), QStringLiteral("Category: Night Sky"));
         QCOMPARE(text(chat, "label_letters").size(), 4);
         answer(chat, acroFor(chat));
-        QTRY_VERIFY_WITH_TIMEOUT(!server->players[chat->state().ownSlot].acro.isEmpty(), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(!server->player(chat->state().ownSlot).acro.isEmpty(), Wait);
     }
     resume();
 
@@ -559,7 +556,7 @@ void tst_round_flow::teamGameToWinner()
              {"panel_team", "panel_catagory", "panel_creating", "panel_voting", "panel_inbonus"})
             QVERIFY2(!shown(chat, other), other);
     }
-    QVERIFY(!server->gamerunning);
+    QVERIFY(!server->gameRunning());
     QVERIFY(ann->gameArea()->findChild<QWidget *>("button_start")->isVisible());
     QVERIFY(ann->findChild<QAction *>("StartGame1")->isEnabled());
     QVERIFY(text(ann, "label_catagory").isEmpty());

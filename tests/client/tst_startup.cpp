@@ -14,6 +14,8 @@
 #include "windows/tgamestart.h"
 #include "windows/thelp.h"
 
+#include "quibversion.h"
+
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -41,7 +43,7 @@ private slots:
                                      "acrolog", "download", "TServer", "gamestart"}));
         QCOMPARE(f.chat->windowTitle(), QStringLiteral("Quibbleton"));
         QCOMPARE(f.label("label_status")->text(), QStringLiteral("Welcome to Quibbleton!"));
-        QCOMPARE(f.chat->sideWindows().about->version(), QStringLiteral("1.0.21"));
+        QCOMPARE(f.chat->sideWindows().about->version(), QStringLiteral(QUIB_VERSION));
         QCOMPARE(f.chat->size(), QSize(794, 578));
         QVERIFY(f.chat->receivedlist->isEmpty());
     }

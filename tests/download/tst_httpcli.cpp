@@ -11,13 +11,7 @@
 
 namespace {
 
-QByteArray pattern(int size)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 7 + 3) & 0xFF);
-    return bytes;
-}
+using testsupport::pattern;
 
 // Every notification in order, as text: "H:<line>", "B", "D:<count>".
 struct Recorder

@@ -23,13 +23,7 @@ const QString installerName = QStringLiteral("qrvsetup.exe");
 const QString installerParameters = QStringLiteral("/SP- /silent /noicons");
 const QString failedText = QStringLiteral("Download Aborted");
 
-QByteArray pattern(int size)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 13 + 5) & 0xFF);
-    return bytes;
-}
+using testsupport::pattern;
 
 // A window whose starter and message box only record, writing into a temporary folder.
 struct Fixture

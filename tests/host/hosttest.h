@@ -7,6 +7,8 @@
 
 #include "host/tserver.h"
 #include "net/commands.h"
+#include "tests/host/tserverprobe.h"
+#include "tests/support/stages.h"
 
 namespace hosttest {
 
@@ -50,17 +52,7 @@ public:
             server.Timer1Timer();
     }
 
-    // Ticks until the stage word changes; returns the ticks it took.
-    int runStage()
-    {
-        const QByteArray stage = server.gamestate;
-        int ticks = 0;
-        while (server.gamestate == stage && server.stageClockRunning() && ticks < 10000) {
-            server.Timer1Timer();
-            ++ticks;
-        }
-        return ticks;
-    }
+    int runStage() { return testsupport::runStage(server); }
 
     QList<QByteArray> to(int slot) const
     {
@@ -126,6 +118,7 @@ public:
     }
 
     TServer server;
+    TServerProbe probe{server};
     QList<Sent> sent;
     qint64 now = 1000;
 };

@@ -49,17 +49,17 @@ private slots:
         t.seat({"Ann", "Bob"});
         t.from(1, "CMD_startgame+" + fields + '\xFF');
         QCOMPARE(t.to(2).value(0), announced);
-        const TServer &s = t.server;
-        QCOMPARE(s.playto, playto);
-        QCOMPARE(s.createtime, createtime);
-        QCOMPARE(s.bonusletters, bonusletters);
-        QCOMPARE(s.maxletters, maxletters);
-        QCOMPARE(QByteArray() + (s.bonusenabled ? '1' : '0') + (s.isteamgame ? '1' : '0') +
-                     (s.winbybonus ? '1' : '0') + (s.speedbonus ? '1' : '0') +
-                     (s.autorestart ? '1' : '0'),
+        const TServerProbe::Options o = t.probe.options();
+        QCOMPARE(o.playTo, playto);
+        QCOMPARE(o.createTime, createtime);
+        QCOMPARE(o.bonusLetters, bonusletters);
+        QCOMPARE(o.maxLetters, maxletters);
+        QCOMPARE(QByteArray() + (o.bonus ? '1' : '0') + (o.team ? '1' : '0') +
+                     (o.winByBonus ? '1' : '0') + (o.speed ? '1' : '0') +
+                     (o.autoRestart ? '1' : '0'),
                  flags);
-        QCOMPARE(s.startmsg, fields);
-        QVERIFY(s.gamerunning);
+        QCOMPARE(o.startMessage, fields);
+        QVERIFY(t.server.gameRunning());
     }
 
     void firstRoundOpensAtOnce()
@@ -69,7 +69,7 @@ private slots:
         t.from(1, Harness::startFields());
         QCOMPARE(t.to(2), (QList<QByteArray>{"CMD_startgame+Ann+30+60+f+10+f+f+",
                                              "CMD_nextplayer+1+f+", "CMD_cats+3+"}));
-        QCOMPARE(t.server.gamestate, QByteArray("selecting"));
+        QCOMPARE(t.server.stage(), QByteArray("selecting"));
         QVERIFY(t.server.stageClockRunning());
     }
 
@@ -83,11 +83,11 @@ private slots:
         QCOMPARE(t.to(1), QList<QByteArray>{"CMD_updatetime+8"});
         t.tick(10);
         QCOMPARE(t.to(1).last(), QByteArray("CMD_updatetime+-2"));
-        QCOMPARE(t.server.gamestate, QByteArray("selecting"));
+        QCOMPARE(t.server.stage(), QByteArray("selecting"));
         t.tick();
         QCOMPARE(t.to(1, "CMD_catchoosen"), QList<QByteArray>{"CMD_catchoosen+General"});
         QVERIFY(t.to(1).last().startsWith("CMD_theletters+3+"));
-        QCOMPARE(t.server.gamestate, QByteArray("creating"));
+        QCOMPARE(t.server.stage(), QByteArray("creating"));
     }
 
     void creatingSendsTheTime()
@@ -109,7 +109,7 @@ private slots:
         Harness t;
         t.seat({"Ann", "Bob"});
         t.from(1, Harness::startFields(30, false, true));
-        QCOMPARE(t.server.gamestate, QByteArray("team"));
+        QCOMPARE(t.server.stage(), QByteArray("team"));
         t.tick(10);
         QVERIFY(t.to(1, "CMD_nextplayer").isEmpty());
         t.tick();
@@ -124,7 +124,7 @@ private slots:
         const QList<QPair<QByteArray, int>> expected = {
             {"selecting", 19}, {"creating", 63}, {"voting", 21}, {"break", 11}, {"break1", 6}};
         for (const auto &[stage, ticks] : expected) {
-            QCOMPARE(t.server.gamestate, stage);
+            QCOMPARE(t.server.stage(), stage);
             if (stage == "creating") {
                 t.from(2, c::acro(2, "Big Cat Dog"));
                 t.from(3, c::acro(3, "Bad Cow Day"));
@@ -138,7 +138,7 @@ private slots:
         }
         QCOMPARE(t.last(1, "CMD_postscores"), QByteArray("CMD_postscores+f+0+0+1+1+1+2+7+7+3+2+2"));
         QCOMPARE(t.last(1, "CMD_nextplayer"), QByteArray("CMD_nextplayer+2+f+"));
-        QCOMPARE(t.server.gamestate, QByteArray("selecting"));
+        QCOMPARE(t.server.stage(), QByteArray("selecting"));
     }
 
     void startAbandonsTheGame()
@@ -146,15 +146,15 @@ private slots:
         Harness t;
         t.seat({"Ann", "Bob"});
         t.from(1, Harness::startFields());
-        t.server.players[2].score = 12;
-        t.server.teamscore = {0, 4, 5};
+        t.probe.record(2).score = 12;
+        t.probe.setTeamScores(4, 5);
         t.runStage();
         t.from(1, Harness::startFields(40));
-        QCOMPARE(t.server.players[2].score, 0);
-        QCOMPARE(t.server.teamscore[1] + t.server.teamscore[2], 0);
-        QCOMPARE(t.server.gamestate, QByteArray("selecting"));
-        QCOMPARE(t.server.numletters, 3);
-        QCOMPARE(t.server.playto, 40);
+        QCOMPARE(t.server.player(2).score, 0);
+        QCOMPARE(t.server.teamScore(1) + t.server.teamScore(2), 0);
+        QCOMPARE(t.server.stage(), QByteArray("selecting"));
+        QCOMPARE(t.server.letterCount(), 3);
+        QCOMPARE(t.probe.options().playTo, 40);
     }
 
     // Plays a game in which slot 2 reaches the target and the bonus round runs.
@@ -162,14 +162,14 @@ private slots:
     {
         t.seat({"Ann", "Bob", "Cid"});
         t.from(1, Harness::startFields(5, true, false, false, false, 7, autoRestart));
-        t.server.players[2].score = 9;
-        t.server.players[3].score = 2;
-        while (t.server.gamestate != "break1")
+        t.probe.record(2).score = 9;
+        t.probe.record(3).score = 2;
+        while (t.server.stage() != "break1")
             t.runStage();
         t.runStage();
-        QVERIFY(t.server.inbonusround);
+        QVERIFY(t.server.inBonusRound());
         QCOMPARE(t.last(1, "CMD_inbonus"), QByteArray("CMD_inbonus+2,3"));
-        while (t.server.gamestate != "break")
+        while (t.server.stage() != "break")
             t.runStage();
         t.clear();
         t.runStage();
@@ -184,9 +184,9 @@ private slots:
         QCOMPARE(got[0], QByteArray("CMD_updatetime+-2"));
         QVERIFY(got[1].startsWith("CMD_postscores"));
         QCOMPARE(got[2], QByteArray("CMD_winner+Bob"));
-        QCOMPARE(t.server.gamestate, QByteArray());
+        QCOMPARE(t.server.stage(), QByteArray());
         QVERIFY(!t.server.stageClockRunning());
-        QVERIFY(!t.server.gamerunning);
+        QVERIFY(!t.server.gameRunning());
     }
 
     void autoRestartReplaysTheOptions()
@@ -194,15 +194,15 @@ private slots:
         Harness t;
         playToBonusRound(t, true);
         QCOMPARE(t.to(1).last(), QByteArray("CMD_winner+Bob"));
-        QCOMPARE(t.server.gamestate, QByteArray("restart"));
+        QCOMPARE(t.server.stage(), QByteArray("restart"));
         t.clear();
         t.tick(10);
         QVERIFY(t.to(1, "CMD_startgame").isEmpty());
         t.tick();
         QCOMPARE(t.to(1, "CMD_startgame"), QList<QByteArray>{"CMD_startgame+Ann+5+60+t+10+f+f+"});
-        QCOMPARE(t.server.players[2].score, 0);
-        QVERIFY(t.server.gamerunning);
-        QVERIFY(!t.server.inbonusround);
+        QCOMPARE(t.server.player(2).score, 0);
+        QVERIFY(t.server.gameRunning());
+        QVERIFY(!t.server.inBonusRound());
     }
 
     // Everyone who reached the target left during the bonus round: the game
@@ -212,17 +212,17 @@ private slots:
         Harness t;
         t.seat({"Ann", "Bob", "Cid"});
         t.from(1, Harness::startFields(5, true));
-        t.server.players[2].score = 9;
-        t.server.players[3].score = 2;
-        while (!t.server.inbonusround)
+        t.probe.record(2).score = 9;
+        t.probe.record(3).score = 2;
+        while (!t.server.inBonusRound())
             t.runStage();
         t.server.disconnectsock(2);
-        while (t.server.gamestate != "break")
+        while (t.server.stage() != "break")
             t.runStage();
         t.clear();
         t.runStage();
         QCOMPARE(t.to(1).last(), QByteArray("CMD_winner+Cid"));
-        QVERIFY(!t.server.gamerunning);
+        QVERIFY(!t.server.gameRunning());
         QVERIFY(!t.server.stageClockRunning());
     }
 
@@ -235,16 +235,16 @@ private slots:
         for (int s = 2; s <= 12; ++s)
             t.server.disconnectsock(s);
         t.from(1, Harness::startFields(5, true));
-        t.server.players[1].score = 9;
-        while (!t.server.inbonusround)
+        t.probe.record(1).score = 9;
+        while (!t.server.inBonusRound())
             t.runStage();
         t.server.disconnectsock(1);
-        while (t.server.gamestate != "break")
+        while (t.server.stage() != "break")
             t.runStage();
         t.runStage();
         QVERIFY(t.to(13, "CMD_postscores").size() > 0);
         QVERIFY(t.to(13, "CMD_winner").isEmpty());
-        QVERIFY(!t.server.gamerunning);
+        QVERIFY(!t.server.gameRunning());
         QVERIFY(!t.server.stageClockRunning());
     }
 
@@ -256,7 +256,7 @@ private slots:
         t.server.disconnectsock(1);
         t.server.disconnectsock(2);
         QCOMPARE(t.runStage(), 19);
-        QCOMPARE(t.server.gamestate, QByteArray("creating"));
+        QCOMPARE(t.server.stage(), QByteArray("creating"));
     }
 };
 

@@ -28,7 +28,7 @@ private slots:
         t.from(1, Harness::startFields(1000, false, false, false, false, maxLetters));
         QList<int> seen;
         for (int round = 0; round < counts.size(); ++round) {
-            while (t.server.gamestate != "creating")
+            while (t.server.stage() != "creating")
                 t.runStage();
             const QByteArray letters = t.last(1, "CMD_theletters");
             const QList<QByteArray> fields = letters.split('+');
@@ -60,10 +60,10 @@ private slots:
         Harness t;
         t.seat({"Ann", "Bob", "Cid"});
         t.from(1, Harness::startFields());
-        t.server.nextplayer = 2;
-        t.server.gamestate = stage;
+        t.probe.setChooser(2);
+        t.probe.setStage(stage);
         t.from(sender, c::catchoosen(sender, "Food+Drink"));
-        t.server.gamestate = "selecting";
+        t.probe.setStage("selecting");
         t.runStage();
         QCOMPARE(t.last(3, "CMD_catchoosen"), announced);
     }
@@ -102,17 +102,17 @@ private slots:
         t.from(1, Harness::startFields(30, true));
         for (int i = 0; i < scores.size(); ++i) {
             // A departed player's score stays in its free slot.
-            t.server.players[i + 1].score = scores[i] < 0 ? 99 : scores[i];
+            t.probe.record(i + 1).score = scores[i] < 0 ? 99 : scores[i];
             if (scores[i] < 0) t.server.disconnectsock(i + 1);
         }
-        t.server.bonuspending = true;
+        t.probe.setBonusPending(true);
         t.clear();
         t.server.findplayer();
         const int listener = scores.size();
         QCOMPARE(t.last(listener, "CMD_inbonus"), "CMD_inbonus+" + list);
-        QCOMPARE(t.server.gamestate, QByteArray("selecting"));
-        QCOMPARE(t.server.category, QByteArray("General"));
-        QCOMPARE(t.server.numletters, 10);
+        QCOMPARE(t.server.stage(), QByteArray("selecting"));
+        QCOMPARE(t.server.currentCategory(), QByteArray("General"));
+        QCOMPARE(t.server.letterCount(), 10);
 
         // Only the listed players may answer.
         const QList<QByteArray> listed = list.split(',');
@@ -122,7 +122,7 @@ private slots:
             t.clear();
             t.from(s, c::acro(s, "Answer"));
             const bool mayAnswer = listed.contains(QByteArray::number(s));
-            QCOMPARE(t.server.players[s].acro.isEmpty(), !mayAnswer);
+            QCOMPARE(t.server.player(s).acro.isEmpty(), !mayAnswer);
             QCOMPARE(t.sent.isEmpty(), !mayAnswer);
         }
     }
@@ -147,15 +147,15 @@ private slots:
             t.server.addTestPlayer(i + 1, "P");
         t.from(1, Harness::startFields(5, true, true));
         for (int i = 0; i < teams.size(); ++i) {
-            t.server.players[i + 1].team = teams[i];
-            t.server.players[i + 1].score = scores[i];
+            t.probe.record(i + 1).team = teams[i];
+            t.probe.record(i + 1).score = scores[i];
         }
-        t.server.gamestate.clear();
-        t.server.bonuspending = true;
+        t.probe.setStage({});
+        t.probe.setBonusPending(true);
         t.server.findplayer();
         QCOMPARE(t.last(1, "CMD_inbonus"), "CMD_inbonus+" + list);
         for (int i = 0; i < teams.size(); ++i)
-            QCOMPARE(t.server.players[i + 1].bonusmark,
+            QCOMPARE(t.server.player(i + 1).bonusmark,
                      list.split(',').contains(QByteArray::number(i + 1)));
     }
 

@@ -9,8 +9,10 @@
 
 #include "host/tserver.h"
 #include "net/commands.h"
+#include "tests/support/stages.h"
 #include "tests/support/testsupport.h"
 
+using testsupport::acroFor;
 using testsupport::LoopbackClient;
 namespace c = cmd::client;
 
@@ -49,13 +51,7 @@ public:
         return p;
     }
 
-    // Ticks the stage clock until the stage word changes.
-    void runStage()
-    {
-        const QByteArray stage = server.gamestate;
-        for (int i = 0; i < 10000 && server.gamestate == stage && server.countdown >= 0; ++i)
-            server.Timer1Timer();
-    }
+    void runStage() { testsupport::runStage(server); }
 
     bool waitUntil(const std::function<bool()> &condition)
     {
@@ -75,15 +71,6 @@ public:
 QByteArray lettersOf(const QByteArray &message)
 {
     return message.split('+').value(2);
-}
-
-// An answer whose words begin with the given letters.
-QByteArray acroFor(const QByteArray &letters, const QByteArray &tag)
-{
-    QByteArray out;
-    for (char l : letters)
-        out += QByteArray(1, l) + tag.toLower() + ' ';
-    return out.trimmed();
 }
 
 cmd::GameOptions options(int playTo, bool bonus, bool team, bool autoRestart = false)
@@ -112,10 +99,10 @@ class TestLoopback : public QObject
     void playRound(Table &t, const QList<int> &answering, const QList<QPair<int, int>> &votes,
                    const QByteArray &category = "Animals")
     {
-        const int chooser = t.server.nextplayer;
+        const int chooser = t.server.chooser();
         for (Player &p : t.players)
             if (p.slot == chooser) p.send(c::catchoosen(p.slot, category));
-        QVERIFY(t.waitUntil([&] { return t.server.category == category; }));
+        QVERIFY(t.waitUntil([&] { return t.server.currentCategory() == category; }));
         t.runStage();
         QByteArray letters;
         for (Player &p : t.players) {
@@ -127,7 +114,7 @@ class TestLoopback : public QObject
             t.players[s - 1].send(c::acro(s, acroFor(letters, "x" + QByteArray::number(s))));
         QVERIFY(t.waitUntil([&] {
             for (int s : answering)
-                if (t.server.players[s].acro.isEmpty()) return false;
+                if (t.server.player(s).acro.isEmpty()) return false;
             return true;
         }));
         t.runStage();
@@ -137,7 +124,7 @@ class TestLoopback : public QObject
             t.players[voter - 1].send(c::choosenacro(voter, voted));
         QVERIFY(t.waitUntil([&] {
             for (const auto &[voter, voted] : votes)
-                if (t.server.players[voter].vote != voted) return false;
+                if (t.server.player(voter).vote != voted) return false;
             return true;
         }));
         t.runStage(); // the votes are counted
@@ -160,7 +147,7 @@ private slots:
             QCOMPARE(p.waitFor(cmd::CMD_cats), QByteArray("CMD_cats+3+"));
 
         playRound(t, {1, 2, 3}, {{1, 2}, {2, 3}, {3, 2}});
-        QCOMPARE(t.server.players[2].score, 7);
+        QCOMPARE(t.server.player(2).score, 7);
         t.runStage(); // Bob reached 5: the bonus round is next
         for (Player &p : t.players)
             QCOMPARE(p.waitFor(cmd::CMD_inbonus), QByteArray("CMD_inbonus+2,3"));
@@ -168,7 +155,7 @@ private slots:
         playRound(t, {2, 3}, {{1, 3}, {2, 3}, {3, 2}}, "Bonus");
         for (Player &p : t.players)
             QCOMPARE(p.waitFor(cmd::CMD_winner), QByteArray("CMD_winner+Cid"));
-        QVERIFY(!t.server.gamerunning);
+        QVERIFY(!t.server.gameRunning());
     }
 
     void teamGame()
@@ -182,7 +169,7 @@ private slots:
             p.waitFor(cmd::CMD_teamgame);
         t.players[1].send(c::chooseteam(2, 2));
         t.players[2].send(c::chooseteam(3, 2));
-        QVERIFY(t.waitUntil([&] { return t.server.players[3].team == 2; }));
+        QVERIFY(t.waitUntil([&] { return t.server.player(3).team == 2; }));
         t.runStage();
         for (Player &p : t.players)
             QCOMPARE(p.waitFor("CMD_histeam+"), QByteArray("CMD_histeam+1+1+2+2+3+2+4+1"));
@@ -208,7 +195,7 @@ private slots:
         t.runStage();
         for (Player &p : t.players)
             QCOMPARE(p.waitFor(cmd::CMD_startgame), QByteArray("CMD_startgame+Ann+1+60+f+8+t+f+"));
-        QVERIFY(t.server.gamerunning);
+        QVERIFY(t.server.gameRunning());
     }
 
     void leaveAndJoinMidRound()
@@ -223,7 +210,7 @@ private slots:
             p.waitFor(cmd::CMD_cats);
         t.runStage();
         t.players[1].send(c::acro(2, "Bob Was Here"));
-        QVERIFY(t.waitUntil([&] { return !t.server.players[2].acro.isEmpty(); }));
+        QVERIFY(t.waitUntil([&] { return !t.server.player(2).acro.isEmpty(); }));
 
         t.players[1].client->socket.disconnectFromHost();
         QCOMPARE(t.players[0].waitFor(cmd::CMD_playerdisconnected),
@@ -236,11 +223,11 @@ private slots:
         QCOMPARE(dan.slot, 2);
         QCOMPARE(dan.waitFor(cmd::CMD_existingplayers), QByteArray("CMD_existingplayers+1+Ann"));
         QCOMPARE(dan.waitFor(cmd::CMD_stats), QByteArray("CMD_stats+2+50+60+f"));
-        QCOMPARE(t.server.numslots, 3);
+        QCOMPARE(t.server.slotCount(), 3);
         dan.send(c::acro(2, "Dan Is New"));
         t.players[2].send(c::acro(3, "Cid Too"));
         QVERIFY(t.waitUntil([&] {
-            return t.server.players[2].acro == "Dan Is New" && !t.server.players[3].acro.isEmpty();
+            return t.server.player(2).acro == "Dan Is New" && !t.server.player(3).acro.isEmpty();
         }));
         t.runStage();
         QCOMPARE(dan.waitFor(cmd::CMD_anacro), QByteArray("CMD_anacro+2+Dan Is New+3+Cid Too"));
@@ -258,7 +245,7 @@ private slots:
         QVERIFY(extra.connectTo(t.server.listeningPort()));
         QCOMPARE(extra.waitFor(cmd::CMD_full), QByteArray("CMD_full+"));
         QVERIFY(extra.waitForClosed());
-        QCOMPARE(t.server.numslots, 15);
+        QCOMPARE(t.server.slotCount(), 15);
 
         t.players[0].send(c::kickhim(1, 5));
         QVERIFY(t.players[4].client->waitForClosed());

@@ -15,7 +15,7 @@ void toVoting(Harness &t, int count, const QList<int> &answerTimes, int letters 
     for (int s = 1; s <= count; ++s)
         t.server.addTestPlayer(s, "P" + QByteArray::number(s));
     t.from(1, Harness::startFields(100, false, false, false, speed));
-    t.server.numletters = letters;
+    t.probe.setLetterCount(letters);
     t.runStage();
     for (int i = 0; i < answerTimes.size(); ++i) {
         if (answerTimes[i] == None) continue;
@@ -84,20 +84,20 @@ private slots:
         QFETCH(int, chooser);
         Harness t;
         toVoting(t, int(votes.size()), answerTimes, letters, speed);
-        QCOMPARE(t.server.gamestate, QByteArray("voting"));
+        QCOMPARE(t.server.stage(), QByteArray("voting"));
         vote(t, votes);
         t.clear();
         t.runStage();
         QList<int> got;
         for (int s = 1; s <= votes.size(); ++s)
-            got.append(t.server.players[s].roundscore);
+            got.append(t.server.player(s).roundscore);
         QCOMPARE(got, points);
         QList<QByteArray> expected;
         if (novotes) expected.append("CMD_novotes+");
         if (!results.isEmpty()) expected.append("CMD_thevotes" + results);
         QCOMPARE(t.events(1), expected);
-        QCOMPARE(t.server.nextplayer, chooser);
-        QCOMPARE(t.server.countdown, results.isEmpty() ? 3 : 10);
+        QCOMPARE(t.server.chooser(), chooser);
+        QCOMPARE(t.server.stageCount(), results.isEmpty() ? 3 : 10);
         t.runStage();
         QString list;
         for (int s = 1; s <= votes.size(); ++s)
@@ -110,7 +110,7 @@ private slots:
         Harness t;
         toVoting(t, 6, {None, 20, None, None, 10});
         t.sent.clear();
-        t.server.gamestate = "creating";
+        t.probe.setStage("creating");
         t.server.sortacros();
         QCOMPARE(t.to(3, "CMD_anacro"), QList<QByteArray>{"CMD_anacro+2+Answer 2+5+Answer 5"});
         for (int s = 1; s <= 6; ++s)
@@ -138,10 +138,10 @@ private slots:
         Harness t;
         for (int s = 1; s <= players; ++s)
             t.server.addTestPlayer(s, "P");
-        t.server.players[1].acro = "Answer";
-        t.server.numletters = letters;
+        t.probe.record(1).acro = "Answer";
+        t.probe.setLetterCount(letters);
         t.server.sortacros();
-        QCOMPARE(t.server.countdown, ticks);
+        QCOMPARE(t.server.stageCount(), ticks);
         QCOMPARE(t.last(2, "CMD_updatetime"), "CMD_updatetime+" + QByteArray::number(ticks - 2));
         QCOMPARE(t.runStage(), ticks + 1);
     }
@@ -153,8 +153,8 @@ private slots:
         QCOMPARE(t.last(1, "CMD_noanswer"), QByteArray("CMD_noanswer+"));
         QVERIFY(t.to(1, "CMD_anacro").isEmpty());
         QCOMPARE(t.runStage(), 4);
-        QCOMPARE(t.server.gamestate, QByteArray("break"));
-        QCOMPARE(t.server.countdown, 3);
+        QCOMPARE(t.server.stage(), QByteArray("break"));
+        QCOMPARE(t.server.stageCount(), 3);
     }
 
     void votesThatDoNotCount_data()
@@ -175,7 +175,7 @@ private slots:
         toVoting(t, 3, {10, 20});
         t.from(2, c::choosenacro(2, 1));
         t.from(2, vote);
-        QCOMPARE(t.server.players[2].vote, 1);
+        QCOMPARE(t.server.player(2).vote, 1);
     }
 
     void votesOnlyWhileVoting()
@@ -184,10 +184,10 @@ private slots:
         toVoting(t, 3, {10, 20});
         t.from(3, c::choosenacro(3, 1));
         t.from(3, c::choosenacro(3, 2)); // a change of mind is fine
-        QCOMPARE(t.server.players[3].vote, 2);
+        QCOMPARE(t.server.player(3).vote, 2);
         t.runStage();
         t.from(3, c::choosenacro(3, 1));
-        QCOMPARE(t.server.players[3].vote, 2);
+        QCOMPARE(t.server.player(3).vote, 2);
     }
 
     void answersOnlyWhileCreating()
@@ -195,21 +195,21 @@ private slots:
         Harness t;
         toVoting(t, 2, {10});
         t.from(2, c::acro(2, "Too Late"));
-        QCOMPARE(t.server.players[2].acro, QByteArray());
-        QCOMPARE(t.server.players[1].acro, QByteArray("Answer 1"));
+        QCOMPARE(t.server.player(2).acro, QByteArray());
+        QCOMPARE(t.server.player(1).acro, QByteArray("Answer 1"));
     }
 
     void laterAnswerReplacesEarlier()
     {
         Harness t;
         toVoting(t, 1, {}, 3);
-        t.server.gamestate = "creating";
+        t.probe.setStage("creating");
         t.now = 5;
         t.from(1, c::acro(1, "First+Try"));
         t.now = 9;
         t.from(1, c::acro(1, "Second Try"));
-        QCOMPARE(t.server.players[1].acro, QByteArray("Second Try"));
-        QCOMPARE(t.server.players[1].acrotime, 9);
+        QCOMPARE(t.server.player(1).acro, QByteArray("Second Try"));
+        QCOMPARE(t.server.player(1).acrotime, 9);
         QCOMPARE(t.recipients("CMD_entered+1").size(), 2);
     }
 
@@ -218,7 +218,7 @@ private slots:
         Harness t;
         toVoting(t, 12, {});
         t.server.addTestConnection();
-        t.server.gamestate = "creating";
+        t.probe.setStage("creating");
         t.clear();
         t.from(13, c::acro(13, "Spy Answer"));
         QVERIFY(t.sent.isEmpty());
@@ -236,14 +236,14 @@ private slots:
         t.clear();
         t.runStage();
         QCOMPARE(t.events(2), QList<QByteArray>{"CMD_thevotes+n+y+n+2+P2+0"});
-        QCOMPARE(t.server.nextplayer, 3);
-        QCOMPARE(t.server.players[2].roundscore, 1);
-        QCOMPARE(t.server.players[4].roundscore, 1);
-        QCOMPARE(t.server.players[1].votes, 0);
+        QCOMPARE(t.server.chooser(), 3);
+        QCOMPARE(t.server.player(2).roundscore, 1);
+        QCOMPARE(t.server.player(4).roundscore, 1);
+        QCOMPARE(t.server.player(1).votes, 0);
         // The next round's chooser has left: someone present chooses.
-        while (t.server.gamestate != "selecting")
+        while (t.server.stage() != "selecting")
             t.runStage();
-        QVERIFY(t.server.occupied(t.server.nextplayer));
+        QVERIFY(t.server.occupied(t.server.chooser()));
     }
 
     // A newcomer who takes a leaver's slot during the vote does not inherit
@@ -257,9 +257,9 @@ private slots:
         QCOMPARE(t.server.addTestConnection(), 2);
         t.clear();
         t.runStage();
-        QCOMPARE(t.server.players[2].votes, 0);
-        QCOMPARE(t.server.players[3].votes, 1);
-        QCOMPARE(t.server.nextplayer, 3);
+        QCOMPARE(t.server.player(2).votes, 0);
+        QCOMPARE(t.server.player(3).votes, 1);
+        QCOMPARE(t.server.chooser(), 3);
         QCOMPARE(t.events(1), QList<QByteArray>{"CMD_thevotes+n+y+n+1+P1+0+y+y+n+3+P3+1"});
     }
 
@@ -268,8 +268,8 @@ private slots:
         Harness t;
         t.seat({"P1", "P2", "P3"});
         t.from(1, Harness::startFields(100, false, true));
-        t.runStage();                 // the sides form: Yellow, White, Yellow
-        t.server.players[3].team = 0; // as if slot 3 had joined since
+        t.runStage();               // the sides form: Yellow, White, Yellow
+        t.probe.record(3).team = 0; // as if slot 3 had joined since
         t.runStage();
         for (int s = 1; s <= 3; ++s)
             t.from(s, c::acro(s, "Answer"));
@@ -282,8 +282,8 @@ private slots:
         QCOMPARE(got.size(), 2);
         QCOMPARE(got[0], QByteArray("CMD_histeam+3+1"));
         QVERIFY(got[1].startsWith("CMD_thevotes"));
-        QCOMPARE(t.server.teamscore[1], 2 + 7);
-        QCOMPARE(t.server.teamscore[2], 1);
+        QCOMPARE(t.server.teamScore(1), 2 + 7);
+        QCOMPARE(t.server.teamScore(2), 1);
     }
 };
 

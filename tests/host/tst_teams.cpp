@@ -15,8 +15,8 @@ void seatNamed(Harness &t, int count)
 // Ends the score stage of a normal round, which asks whether the game is won.
 void endScoreStage(Harness &t)
 {
-    t.server.gamestate = "break1";
-    t.server.countdown = 0;
+    t.probe.setStage("break1");
+    t.probe.setStageCount(0);
     t.clear();
     t.tick();
 }
@@ -77,8 +77,8 @@ private slots:
         t.from(3, c::chooseteam(3, 1)); // only once
         QCOMPARE(t.recipients("CMD_histeam+3+2"), range(1, 3));
         QCOMPARE(t.sent.size(), 3);
-        QCOMPARE(t.server.players[1].team, 1);
-        QCOMPARE(t.server.players[3].team, 2);
+        QCOMPARE(t.server.player(1).team, 1);
+        QCOMPARE(t.server.player(3).team, 2);
     }
 
     void onlyTwoSides_data()
@@ -99,7 +99,7 @@ private slots:
         t.clear();
         t.from(2, message);
         QVERIFY(t.sent.isEmpty());
-        QCOMPARE(t.server.players[2].team, 0);
+        QCOMPARE(t.server.player(2).team, 0);
     }
 
     void spiesHaveNoSide()
@@ -110,7 +110,7 @@ private slots:
         }
         t.from(1, Harness::startFields(30, false, true));
         t.from(13, c::chooseteam(13, 1));
-        QCOMPARE(t.server.players[13].team, 0);
+        QCOMPARE(t.server.player(13).team, 0);
     }
 
     void winner_data()
@@ -142,20 +142,20 @@ private slots:
         seatNamed(t, int(scores.size()));
         t.from(1, Harness::startFields(30, bonus, !teams.isEmpty()));
         for (int s = 1; s <= scores.size(); ++s) {
-            t.server.players[s].score = scores[s - 1];
-            if (!teams.isEmpty()) t.server.players[s].team = teams[s - 1];
+            t.probe.record(s).score = scores[s - 1];
+            if (!teams.isEmpty()) t.probe.record(s).team = teams[s - 1];
         }
-        t.server.teamscore = {0, 500, 0};
+        t.probe.setTeamScores(500, 0);
         endScoreStage(t);
         if (winner.isEmpty()) {
             QVERIFY(t.to(1, "CMD_winner").isEmpty());
-            QVERIFY(t.server.gamerunning);
-            QCOMPARE(t.server.gamestate, QByteArray("selecting"));
+            QVERIFY(t.server.gameRunning());
+            QCOMPARE(t.server.stage(), QByteArray("selecting"));
             QCOMPARE(t.to(1, "CMD_inbonus").size(), bonus ? 1 : 0);
             QCOMPARE(t.to(1, "CMD_cats").size(), bonus ? 0 : 1);
         } else {
             QCOMPARE(t.events(1), QList<QByteArray>{"CMD_winner+" + winner});
-            QVERIFY(!t.server.gamerunning);
+            QVERIFY(!t.server.gameRunning());
             QVERIFY(!t.server.stageClockRunning());
         }
     }
@@ -178,8 +178,8 @@ private slots:
         Harness t;
         seatNamed(t, 3);
         t.from(1, Harness::startFields(30));
-        t.server.players[2].score = 31;
-        t.server.players[leaver].score = staleScore;
+        t.probe.record(2).score = 31;
+        t.probe.record(leaver).score = staleScore;
         t.server.disconnectsock(leaver);
         endScoreStage(t);
         QCOMPARE(t.last(2, "CMD_winner"), "CMD_winner+" + winner);
@@ -199,8 +199,8 @@ private slots:
         Harness t;
         seatNamed(t, 3);
         t.from(1, Harness::startFields(30, true, false, winByBonus));
-        t.server.players[2].score = 33;
-        t.server.players[3].score = 4;
+        t.probe.record(2).score = 33;
+        t.probe.record(3).score = 4;
         endScoreStage(t);
         QCOMPARE(t.last(1, "CMD_inbonus"), QByteArray("CMD_inbonus+2,3"));
         t.runStage();
@@ -222,9 +222,9 @@ private slots:
         t.server.addTestPlayer(12, "Lou");
         t.server.disconnectsock(12);
         for (int round = 0; round < 20; ++round) {
-            t.server.nextplayer = 12;
+            t.probe.setChooser(12);
             t.server.findplayer();
-            QCOMPARE(t.server.nextplayer, 7);
+            QCOMPARE(t.server.chooser(), 7);
         }
     }
 };

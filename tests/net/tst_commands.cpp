@@ -9,6 +9,7 @@ using namespace cmd;
 namespace {
 
 const QByteArray FF(1, '\xFF');
+const QByteArray version(GameVersion);
 
 // How the receiver reads a remainder: `head` single fields, then groups of
 // `group` fields until the list ends (list messages get "+@" appended), then
@@ -76,8 +77,8 @@ void TestCommands::roundTrip_data()
 
     // Client to host, read by the host.
     row("logininfo", client::logininfo(5, GameVersion, "Bob+Al"),
-        "CMD_logininfo+5+1.0.21+Bob+Al" + FF, CMD_logininfo, fieldsThenRest(2),
-        L{"5", "1.0.21", "Bob+Al"});
+        "CMD_logininfo+5+" + version + "+Bob+Al" + FF, CMD_logininfo, fieldsThenRest(2),
+        L{"5", version, "Bob+Al"});
     row("kickhim", client::kickhim(1, 5), "CMD_kickhim+1+5+", CMD_kickhim, fields(2), L{"1", "5"});
     row("chat", client::chat(3, "a+b c", "clRed"), "CMD_chat+3+a+b c|clRed", CMD_chat,
         fieldsThenRest(1), L{"3", "a+b c|clRed"});
@@ -401,7 +402,7 @@ void TestCommands::terminatorDropped_data()
 
     const QByteArray bad = "A" + FF + "B";
     QTest::newRow("login name") << client::logininfo(2, GameVersion, bad)
-                                << "CMD_logininfo+2+1.0.21+AB" + FF + FF;
+                                << "CMD_logininfo+2+" + version + "+AB" + FF + FF;
     QTest::newRow("chat line and colour") << client::chat(2, bad, bad) << "CMD_chat+2+AB|AB" + FF;
     QTest::newRow("category") << client::catchoosen(2, bad) << "CMD_catchoosen+2+AB" + FF;
     QTest::newRow("acro") << client::acro(2, bad) << "CMD_acro+2+AB" + FF;

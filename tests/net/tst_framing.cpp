@@ -7,6 +7,7 @@
 namespace {
 
 const QByteArray FF(1, framing::Terminator);
+const QByteArray version(cmd::GameVersion);
 
 using Dispatched = QPair<QByteArray, QByteArray>; // command word, remainder
 
@@ -64,8 +65,8 @@ void TestFraming::splitting_data()
         << QList<QByteArray>{"CMD_entered+3" + FF + "CMD_entered+5" + FF} << 2
         << QList<Dispatched>{{"CMD_entered", "3"}, {"CMD_entered", "5"}};
     QTest::newRow("login ends in two terminators")
-        << QList<QByteArray>{"CMD_logininfo+5+1.0.21+Bob" + FF + FF} << 2
-        << QList<Dispatched>{{"CMD_logininfo", "5+1.0.21+Bob"}};
+        << QList<QByteArray>{"CMD_logininfo+5+" + version + "+Bob" + FF + FF} << 2
+        << QList<Dispatched>{{"CMD_logininfo", "5+" + version + "+Bob"}};
     QTest::newRow("entry without plus")
         << QList<QByteArray>{"CMD_noanswer" + FF + "CMD_histeam" + FF} << 2 << QList<Dispatched>{};
     QTest::newRow("entry beginning with plus")
@@ -117,7 +118,7 @@ void TestFraming::piecewise()
                               cmd::client::chat(2, "grüße + hallo", "clRed") +
                               cmd::host::anacro({{2, "A~B"}, {5, "Cats Are Cool"}}) +
                               cmd::host::histeamBare() + cmd::host::noanswer();
-    const QList<Dispatched> expected{{"CMD_logininfo", "2+1.0.21+Zoë"},
+    const QList<Dispatched> expected{{"CMD_logininfo", "2+" + version + "+Zoë"},
                                      {"CMD_chat", "2+grüße + hallo|clRed"},
                                      {"CMD_anacro", "2+A~B+5+Cats Are Cool"},
                                      {"CMD_noanswer", ""}};

@@ -1,6 +1,7 @@
 // TSock stream connections on 127.0.0.1: what the owners see of connecting,
 // sending, receiving, closing and accepting, in the order they see it.
 #include "net/tsock.h"
+#include "tests/support/testsupport.h"
 
 #include <QPointer>
 #include <QSocketNotifier>
@@ -13,12 +14,8 @@
 
 namespace {
 
-QString kindName(TSocketInfo kind)
-{
-    static const char *const names[] = {"Lookup",  "Connect", "Close",  "Listen",
-                                        "Receive", "Send",    "Accept", "Error"};
-    return QString::fromLatin1(names[int(kind)]);
-}
+using testsupport::kindName;
+using testsupport::pattern;
 
 // Everything a socket reported, in order: "Close: Socket Closed",
 // "connect", "read 5", "write", "disconnect", "accept". The log is shared
@@ -95,14 +92,6 @@ bool watchesWrites(TSock *sock)
     for (const QSocketNotifier *n : notifiers)
         if (n->type() == QSocketNotifier::Write && n->isEnabled()) return true;
     return false;
-}
-
-QByteArray pattern(int size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 7 + i / 251) & 0xFF);
-    return bytes;
 }
 
 } // namespace

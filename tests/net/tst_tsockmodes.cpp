@@ -1,8 +1,10 @@
 // TSock beyond the game's own use: name and port lookups, error names,
 // datagrams, blocking mode, automatic accepting, the stream adapter and
 // deferred configuration.
+#include "net/sockplatform.h"
 #include "net/tsock.h"
 #include "net/tsockstream.h"
+#include "tests/support/testsupport.h"
 
 #include <QAtomicInt>
 #include <QMutex>
@@ -12,17 +14,14 @@
 #include <QUdpSocket>
 #include <QtEndian>
 
+#include <cerrno>
 #include <memory>
 #include <sys/socket.h>
+#include <tuple>
 
 namespace {
 
-QString kindName(TSocketInfo kind)
-{
-    static const char *const names[] = {"Lookup",  "Connect", "Close",  "Listen",
-                                        "Receive", "Send",    "Accept", "Error"};
-    return QString::fromLatin1(names[int(kind)]);
-}
+using testsupport::kindName;
 
 // The reports of a socket, in order. The log is shared with the handlers,
 // as a socket destroyed after the caller's variables still reports "Socket Closed".
@@ -88,6 +87,8 @@ class TestTSockModes : public QObject
 private slots:
     void errorNames_data();
     void errorNames();
+    void systemErrors_data();
+    void systemErrors();
     void hostLookup_data();
     void hostLookup();
     void hostCacheIgnoresLetterCase();
@@ -141,6 +142,39 @@ void TestTSockModes::errorNames()
 {
     QFETCH(int, number);
     QFETCH(QString, name);
+    QCOMPARE(TSock::ErrorName(number), name);
+}
+
+// System errors become the numbers the reports are worded with; those the
+// table does not list get a number that names no error.
+void TestTSockModes::systemErrors_data()
+{
+    QTest::addColumn<int>("native");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("name");
+    const QList<std::tuple<const char *, int, int, const char *>> rows = {
+        {"none", 0, 0, "UNKNOWN ERROR"},
+        {"EINTR", EINTR, 10004, "WSAEINTR"},
+        {"EAGAIN", EAGAIN, 10035, "WSAEWOULDBLOCK"},
+        {"EWOULDBLOCK", EWOULDBLOCK, 10035, "WSAEWOULDBLOCK"},
+        {"EINPROGRESS", EINPROGRESS, 10036, "WSAEINPROGRESS"},
+        {"ECONNRESET", ECONNRESET, 10054, "WSAECONNRESET"},
+        {"EPIPE", EPIPE, 10058, "WSAESHUTDOWN"},
+        {"ECONNREFUSED", ECONNREFUSED, 10061, "WSAECONNREFUSED"},
+        {"EREMOTE", EREMOTE, 10071, "WSAEREMOTE"},
+        {"unlisted below 35", ENOENT, 10000 + ENOENT, "UNKNOWN ERROR"},
+        {"unlisted above 35", EPROTO, 11000 + EPROTO, "UNKNOWN ERROR"},
+    };
+    for (const auto &[row, native, number, name] : rows)
+        QTest::newRow(row) << native << number << QString::fromLatin1(name);
+}
+
+void TestTSockModes::systemErrors()
+{
+    QFETCH(int, native);
+    QFETCH(int, number);
+    QFETCH(QString, name);
+    QCOMPARE(sockplatform::mapError(native), number);
     QCOMPARE(TSock::ErrorName(number), name);
 }
 

@@ -9,6 +9,29 @@
 
 namespace testsupport {
 
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 7 + i / 251) & 0xFF);
+    return bytes;
+}
+
+QString kindName(TSocketInfo kind)
+{
+    static const char *const names[] = {"Lookup",  "Connect", "Close",  "Listen",
+                                        "Receive", "Send",    "Accept", "Error"};
+    return QString::fromLatin1(names[int(kind)]);
+}
+
+QByteArray acroFor(const QByteArray &letters, const QByteArray &tag)
+{
+    QByteArray out;
+    for (char l : letters)
+        out += QByteArray(1, l) + tag.toLower() + ' ';
+    return out.trimmed();
+}
+
 quint16 freePort()
 {
     QTcpServer server;
@@ -66,8 +89,17 @@ bool LoopbackClient::waitForClosed(int timeoutMs)
     return true;
 }
 
-TempProgramFolder::TempProgramFolder() { setProgramFolder(dir.path()); }
-TempProgramFolder::~TempProgramFolder() { setProgramFolder(QString()); }
-QString TempProgramFolder::file(const QString &name) const { return QDir(dir.path()).filePath(name); }
+TempProgramFolder::TempProgramFolder()
+{
+    setProgramFolder(dir.path());
+}
+TempProgramFolder::~TempProgramFolder()
+{
+    setProgramFolder(QString());
+}
+QString TempProgramFolder::file(const QString &name) const
+{
+    return QDir(dir.path()).filePath(name);
+}
 
 } // namespace testsupport

@@ -1,14 +1,29 @@
 // Helpers shared by the test executables: a loopback client that splits the
-// host's stream at 0xFF, a free port, and a temporary program folder.
+// host's stream at 0xFF, a free port, a temporary program folder, and small
+// makers of test data.
 #pragma once
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QString>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
+#include "net/tsock.h"
+
 namespace testsupport {
+
+// `size` bytes without a short period, so a lost, doubled or reordered piece
+// shows when the bytes are compared.
+QByteArray pattern(int size);
+
+// The name an info kind is logged under: "Close", "Listen", ...
+QString kindName(TSocketInfo kind);
+
+// An answer whose words begin with `letters`, each finishing with `tag` in
+// lower case: ("CAT", "Bob") gives "Cbob Abob Tbob".
+QByteArray acroFor(const QByteArray &letters, const QByteArray &tag);
 
 // A port on 127.0.0.1 that nobody listens on right now.
 quint16 freePort();

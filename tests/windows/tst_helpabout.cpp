@@ -1,6 +1,8 @@
 #include "windows/tabout.h"
 #include "windows/thelp.h"
 
+#include "quibversion.h"
+
 #include <QLabel>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -36,7 +38,7 @@ private slots:
         Tabout about;
         auto *version = about.findChild<QLabel *>("version");
         QVERIFY(version);
-        QCOMPARE(version->text(), QStringLiteral("1.0.21"));
+        QCOMPARE(version->text(), QStringLiteral(QUIB_VERSION));
         auto *link = about.findChild<QLabel *>("label_web");
         QVERIFY(link && link->text().contains(QLatin1String(Tabout::makerAddress())));
         QCOMPARE(QLatin1String(Tabout::makerAddress()),
