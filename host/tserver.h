@@ -102,6 +102,12 @@ public:
 
     bool occupied(int slot) const;
 
+    // The room's public facts, read-only (tserver_facts.cpp).
+    int playersPresent() const; // occupied slots 1 to 12
+    int spiesPresent() const;   // occupied slots 13 to 15
+    bool gameRunning() const { return gamerunning; }
+    QByteArray hostingPlayerName() const; // slot 1's name; empty while vacant
+
     // Events and routines.
     void FormCreate();
     void Sock1Accept(TSock *sender);
