@@ -266,9 +266,10 @@ void Tplaywithothers::button_joinClick()
     const quint16 port = quint16(item->data(ColHost, Qt::UserRole + 1).toUInt());
     const RoomFinder::Room *room = roomFinder->find(address, port);
     if (!room) {
-        // It dropped off between the click and now.
-        fillList();
-        showFailure(NobodyThere, item ? item->text(ColAddress) : QString());
+        // It dropped off between the refresh of the list and the click.
+        const QString shown = item->text(ColAddress);
+        fillList(); // deletes the item
+        showFailure(NobodyThere, shown);
         return;
     }
     QString name;

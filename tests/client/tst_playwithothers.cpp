@@ -251,6 +251,28 @@ private slots:
         QVERIFY(!probe.waitForConnected(5000));
     }
 
+    // Not a check: with QUIB_SCREENSHOT_DIR set, pictures the window with two
+    // rooms found for the README.
+    void screenshot()
+    {
+        const QString dir = qEnvironmentVariable("QUIB_SCREENSHOT_DIR");
+        if (dir.isEmpty()) QSKIP("QUIB_SCREENSHOT_DIR not set");
+        OtherRoom zed;
+        zed.server.addTestPlayer(2, "Ann");
+        zed.server.addTestPlayer(13, "Eve");
+        OtherRoom mira(QStringLiteral("a"));
+        mira.server.players[1].name = "Mira";
+        for (int slot = 2; slot <= 7; ++slot)
+            mira.server.addTestPlayer(slot, "P" + QByteArray::number(slot));
+        mira.server.gamerunning = true;
+        open({loopback(zed.port()), loopback(mira.port())});
+        typeName(QStringLiteral("Bob"));
+        auto *list = control<QTreeWidget>("list_rooms");
+        QTRY_COMPARE(list->topLevelItemCount(), 2);
+        list->setCurrentItem(list->topLevelItem(0));
+        QVERIFY(window->grab().save(dir + QStringLiteral("/play_with_others.png")));
+    }
+
     void downloadWindowOpensItWithoutALobby()
     {
         Tdownload *download = f->chat->sideWindows().download;
