@@ -1,4 +1,5 @@
 // Finding rooms: the datagrams, and hosts answering a finder over loopback.
+#include <QProcess>
 #include <QTest>
 #include <QUdpSocket>
 #include <memory>
@@ -189,6 +190,47 @@ private slots:
         for (int i = 1; i < DiscoveryResponder::MaxAnswersPerSecond; ++i)
             QVERIFY(!room.responder.answerFor(discovery::encodeQuery()).isEmpty());
         QVERIFY(room.responder.answerFor(discovery::encodeQuery()).isEmpty());
+    }
+
+    void dedicatedHostAnswersUnlessTold_data()
+    {
+        QTest::addColumn<bool>("discovery");
+        QTest::newRow("answers") << true;
+        QTest::newRow("--no-discovery") << false;
+    }
+    void dedicatedHostAnswersUnlessTold()
+    {
+        QFETCH(bool, discovery);
+        const QString exe = QCoreApplication::applicationDirPath() + "/../quibbleton-host";
+        QStringList args{"--port", "0", "--rating", "e"};
+        if (!discovery) args << "--no-discovery";
+        QProcess host;
+        host.start(exe, args);
+        QVERIFY(host.waitForStarted());
+        QVERIFY(host.waitForReadyRead(5000));
+        const QByteArray line = host.readAllStandardOutput().trimmed();
+        const quint16 port = quint16(line.mid(line.lastIndexOf(' ') + 1).toUInt());
+        QVERIFY(port != 0);
+
+        // A responder of our own on another port answers the same round, so
+        // "no answer" from the host is seen after an answer that did come.
+        Room witness(QString{});
+        RoomFinder finder;
+        finder.setTargets({loopback(port), loopback(witness.server.listeningPort())});
+        QVERIFY(finder.start(0));
+        if (discovery) {
+            QTRY_VERIFY(finder.find(QHostAddress(QHostAddress::LocalHost), port));
+            const RoomFinder::Room *room = finder.find(QHostAddress(QHostAddress::LocalHost), port);
+            QCOMPARE(room->facts.rating, QStringLiteral("e"));
+            QCOMPARE(room->facts.players, 0);
+            QCOMPARE(room->facts.hostName, QString());
+        } else {
+            QTRY_VERIFY(
+                finder.find(QHostAddress(QHostAddress::LocalHost), witness.server.listeningPort()));
+            QVERIFY(!finder.find(QHostAddress(QHostAddress::LocalHost), port));
+        }
+        host.terminate();
+        QVERIFY(host.waitForFinished(5000));
     }
 
     void hostOptions_data()
