@@ -184,7 +184,9 @@ void Tchat::joinFinished(JoinAttempt *attempt, int outcome, const QString &name,
     attempt->deleteLater();
     if (joining == attempt) joining = nullptr;
     Tplaywithothers *window = roomWindow();
-    const QString shown = attempt->host() + ":" + QString::number(attempt->port());
+    const QString host = attempt->host();
+    const QString shown =
+        (host.contains(u':') ? "[" + host + "]" : host) + ":" + QString::number(attempt->port());
     switch (outcome) {
     case JoinAttempt::Joined: {
         TSock *connection = attempt->takeSocket();
