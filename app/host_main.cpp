@@ -6,7 +6,9 @@
 
 #include "host/hostoptions.h"
 #include "host/quitsignals.h"
+#include "host/roomfacts.h"
 #include "host/tserver.h"
+#include "net/discoveryresponder.h"
 
 int main(int argc, char *argv[])
 {
@@ -41,6 +43,11 @@ int main(int argc, char *argv[])
         server.closeAll();
         app.quit();
     });
+    DiscoveryResponder finderAnswers([&] { return roomFacts(server, options.rating); });
+    if (options.discovery && !finderAnswers.start(server.listeningPort()))
+        err << "quibbleton-host: rooms on this host cannot be found (UDP port "
+            << server.listeningPort() << ": " << finderAnswers.error() << ")\n";
+    err.flush();
     std::printf("Listening on port %u\n", unsigned(server.listeningPort()));
     std::fflush(stdout);
     return app.exec();

@@ -184,12 +184,8 @@ void Tchat::FormCreate()
     buildChat();
 
     sock = new TSock(this);
-    sock->setObjectName("sock");
     sock->setPortName(QString::number(gamePort));
-    sock->OnInfo = [this](TSock *sender, TSocketInfo kind, const QString &text) {
-        sockInfo(sender, kind, text);
-    };
-    sock->OnRead = [this](TSock *sender, int) { sockRead(sender); };
+    watchConnection(sock);
     Sock11 = new TSock(this);
     Sock11->setObjectName("Sock11");
     Sock11->setHostName(QString::fromLatin1(LocalAddress));
@@ -229,6 +225,7 @@ void Tchat::buildMenus()
     QMenu *file = bar->addMenu(QStringLiteral("File"));
     StartGame1 = item(file, "StartGame1", QStringLiteral("Start Game"));
     StartGame1->setEnabled(false);
+    PlayWithOthers1 = item(file, "PlayWithOthers1", QStringLiteral("Play with Others"));
     file->addSeparator();
     Exit1 = item(file, "Exit1", QStringLiteral("Exit"));
 
@@ -271,6 +268,7 @@ void Tchat::buildMenus()
     About1 = item(help, "About1", QStringLiteral("About"));
 
     connect(StartGame1, &QAction::triggered, this, [this] { panel_back->button_startClick(); });
+    connect(PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
     connect(Exit1, &QAction::triggered, this, &Tchat::Exit1Click);
     connect(PlaySounds1, &QAction::triggered, this, &Tchat::PlaySounds1Click);
     connect(PlayChatterSounds1, &QAction::triggered, this, &Tchat::PlayChatterSounds1Click);
@@ -457,8 +455,10 @@ void Tchat::setWindows(const Windows &w)
             for (int n = 1; n <= PhraseButtons && n <= list.size(); ++n)
                 b_phrase[n]->setToolTip(list[n - 1]);
         });
-    if (windows.download)
+    if (windows.download) {
         connect(windows.download, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
+        windows.download->playWithOthers = [this] { PlayWithOthers1Click(); };
+    }
     connectGameOptions(windows.gamestart);
 }
 
@@ -523,10 +523,13 @@ void Tchat::processparams(const QStringList &arguments)
     if (args.mode == LaunchArgs::Host || args.mode == LaunchArgs::Join) {
         st.ownName = args.ownName;
         st.hostAddress = args.hostAddress;
-        if (args.mode == LaunchArgs::Host)
+        hostPort = args.hostPort;
+        if (args.mode == LaunchArgs::Host) {
             hostpress();
-        else
+            startDiscovery();
+        } else {
             joinpress();
+        }
         // The lobby listens here; nothing is ever sent or read on it.
         Sock11->setPortName(QString::number(lobbyPort));
         try {

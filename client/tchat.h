@@ -29,6 +29,8 @@ class QMessageBox;
 class QToolButton;
 class SoundPlayer;
 class TServer;
+class DiscoveryResponder;
+class JoinAttempt;
 class Tabout;
 class Tacrolog;
 class Tcategorylist;
@@ -37,6 +39,7 @@ class Tgamearea;
 class Tgamestart;
 class Thelp;
 class Tphrases;
+class Tplaywithothers;
 class Tspylist;
 
 class Tchat : public QMainWindow, public ClientContext
@@ -122,6 +125,21 @@ public:
     // and only that message is abandoned.
     void dispatch(const QByteArray &entry);
 
+    // Rooms: the "Play with Others" window, hosting, joining and leaving
+    // without a restart (tchat_rooms.cpp).
+    void PlayWithOthers1Click();
+    Tplaywithothers *roomWindow();
+    void hostroom(const QString &name, const QString &rating);
+    void joinroom(const QString &name, const QString &host, quint16 port, const QString &rating);
+    // Leaves the current room cleanly: settings saved, own computer players
+    // and own host stopped, the connection closed without ending the program.
+    void leaveroom();
+    // The one place where leaving a room stops the computer players this
+    // program runs; they play on its own host, so they go first.
+    std::function<void()> stopOwnComputerPlayers;
+    DiscoveryResponder *discoveryResponder() const { return responder; }
+    JoinAttempt *pendingJoin() const;
+
     // Player board and spies.
     void newplayerinfo(const QByteArray &remainder);
     void playerdisconnected(const QByteArray &remainder);
@@ -194,7 +212,11 @@ private:
     // so the rest of the player's stored settings survive.
     void saveOption(const char *key, const QString &value);
     void showNotice(const QString &notice);
-    void openConnection(const QString &host);
+    void openConnection(const QString &host, quint16 port);
+    void watchConnection(TSock *connection);
+    void startDiscovery();
+    void joinFinished(JoinAttempt *attempt, int outcome, const QString &name,
+                      const QString &rating);
     void connectGameOptions(Tgamestart *dialog);
     QWidget *control(const char *name) const;
 
@@ -223,6 +245,7 @@ private:
     QAction *wave[SoundItems + 1] = {}; // wave[0] is Cancel1
 
     QAction *StartGame1 = nullptr;
+    QAction *PlayWithOthers1 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *PlaySounds1 = nullptr;
     QAction *PlayChatterSounds1 = nullptr;
@@ -265,4 +288,8 @@ private:
     std::optional<QStringList> launchArguments;
     quint16 gamePort = DefaultGamePort;
     quint16 lobbyPort = DefaultLobbyPort;
+    quint16 hostPort = 0; // the room's port when joining; 0: gamePort
+    Tplaywithothers *playwithothers = nullptr;
+    QPointer<JoinAttempt> joining;
+    DiscoveryResponder *responder = nullptr;
 };

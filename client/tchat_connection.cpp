@@ -48,7 +48,7 @@ void Tchat::hostpress()
     login = st.ownName;
     st.isHost = true;
     // The hosting player joins its own host like everybody else.
-    openConnection(QString::fromLatin1(LocalAddress));
+    openConnection(QString::fromLatin1(LocalAddress), gamePort);
 
     if (QWidget *start = control("button_start")) start->show();
     StartGame1->setEnabled(true);
@@ -58,13 +58,13 @@ void Tchat::hostpress()
 void Tchat::joinpress()
 {
     login = st.ownName;
-    openConnection(st.hostAddress);
+    openConnection(st.hostAddress, hostPort ? hostPort : gamePort);
 }
 
-void Tchat::openConnection(const QString &host)
+void Tchat::openConnection(const QString &host, quint16 port)
 {
     sock->setHostName(host);
-    sock->setPortName(QString::number(gamePort));
+    sock->setPortName(QString::number(port));
     try {
         sock->Open();
     } catch (const ESockException &error) {

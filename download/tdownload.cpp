@@ -356,6 +356,12 @@ void Tdownload::Button1Click()
 void Tdownload::Button2Click()
 {
     if (!QFileInfo(lobbyPath).isFile()) {
+        // Without a lobby the game finds and hosts rooms itself.
+        if (playWithOthers) {
+            hide();
+            playWithOthers();
+            return;
+        }
         showMessage(QString::fromLatin1(lobbyMissingText));
         return;
     }

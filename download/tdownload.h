@@ -40,6 +40,9 @@ public:
     // Starts a program file with a parameter string, like the desktop's "open"; false when it
     // could not be started. Tests put a recorder here.
     std::function<bool(const QString &file, const QString &parameters)> startProgram;
+    // Opens the program's own way to play with others; "Play with Others" uses
+    // it when no lobby is installed. The main window sets it.
+    std::function<void()> playWithOthers;
     // Shows a message to the player without waiting for it to be read.
     std::function<void(const QString &text)> showMessage;
 

@@ -37,10 +37,13 @@ bool toUnsigned(const QString &text, qulonglong max, qulonglong &out)
 QString hostUsage()
 {
     return QStringLiteral(
-        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help]\n"
+        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
+        "                       [--no-discovery] [--help]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
         "  --seed S      seed of the random generator (default: from the clock)\n"
+        "  --rating R    room rating shown to finders: a adult, e family, n not rated\n"
+        "  --no-discovery  do not answer room finders on the local network\n"
         "  --help        show this text\n");
 }
 
@@ -52,6 +55,10 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return HostOptionsResult::Help;
 
+        if (arg == QLatin1String("--no-discovery")) {
+            options.discovery = false;
+            continue;
+        }
         QString value;
         bool matched = false;
         qulonglong number = 0;
@@ -90,6 +97,19 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
             }
             options.seed = quint32(number);
             options.seedGiven = true;
+            continue;
+        }
+        if (!optionValue(arguments, i, QStringLiteral("--rating"), value, matched)) {
+            error = QStringLiteral("--rating needs a value");
+            return HostOptionsResult::Error;
+        }
+        if (matched) {
+            if (value != QLatin1String("a") && value != QLatin1String("e") &&
+                value != QLatin1String("n")) {
+                error = QStringLiteral("invalid rating: ") + value;
+                return HostOptionsResult::Error;
+            }
+            options.rating = value == QLatin1String("n") ? QString() : value;
             continue;
         }
         error = QStringLiteral("unknown argument: ") + arg;

@@ -1,5 +1,6 @@
 // Command line of the dedicated host:
-//   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help]
+//   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R] [--no-discovery]
+//                   [--help]
 #pragma once
 
 #include <QString>
@@ -11,6 +12,10 @@ struct HostOptions
     int tickMs = 1000;
     bool seedGiven = false;
     quint32 seed = 0;
+    // Discovery answers on UDP at the game's port; off for rooms that should
+    // not be found.
+    bool discovery = true;
+    QString rating; // "a", "e" or empty: what the room list shows
 };
 
 enum class HostOptionsResult

@@ -12,7 +12,12 @@ LaunchArgs parseLaunchArgs(const QStringList &arguments)
     result.mode = LaunchArgs::Incomplete;
     if (arguments.size() >= 3) {
         result.ownName = arguments[0];
-        result.hostAddress = arguments[1];
+        // An address that does not split is kept whole, as before ports were
+        // taken here; its lookup then fails the way any bad name does.
+        if (!splitHostPort(arguments[1], 0, result.hostAddress, result.hostPort)) {
+            result.hostAddress = arguments[1];
+            result.hostPort = 0;
+        }
         result.mode = arguments[2] == QLatin1String(HostFlag) ? LaunchArgs::Host : LaunchArgs::Join;
     }
     // A rating is one character; a surrogate pair counts as one.
@@ -22,4 +27,40 @@ LaunchArgs parseLaunchArgs(const QStringList &arguments)
         result.roomRating = rating.left(length);
     }
     return result;
+}
+
+bool splitHostPort(const QString &text, quint16 defaultPort, QString &host, quint16 &port)
+{
+    const QString t = text.trimmed();
+    QString hostPart = t;
+    QString portPart;
+    if (t.startsWith(QLatin1Char('['))) {
+        const qsizetype close = t.indexOf(QLatin1Char(']'));
+        if (close < 0) return false;
+        hostPart = t.mid(1, close - 1);
+        const QString after = t.mid(close + 1);
+        if (!after.isEmpty()) {
+            if (!after.startsWith(QLatin1Char(':'))) return false;
+            portPart = after.mid(1);
+            if (portPart.isEmpty()) return false;
+        }
+    } else if (t.count(QLatin1Char(':')) == 1) {
+        const qsizetype colon = t.indexOf(QLatin1Char(':'));
+        hostPart = t.left(colon);
+        portPart = t.mid(colon + 1);
+        if (portPart.isEmpty()) return false;
+    }
+    if (hostPart.isEmpty()) return false;
+    quint16 number = defaultPort;
+    if (!portPart.isEmpty()) {
+        if (portPart.size() > 5) return false;
+        for (const QChar c : portPart)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+        const uint value = portPart.toUInt();
+        if (value < 1 || value > 65535) return false;
+        number = quint16(value);
+    }
+    host = hostPart;
+    port = number;
+    return true;
 }

@@ -17,7 +17,10 @@ struct LaunchArgs
     };
     Mode mode = Solo;
     QString ownName;
+    // The host part of the second argument, which may be "host", "host:port"
+    // or "[v6]:port"; hostPort is 0 (the game's port) unless one was given.
     QString hostAddress;
+    quint16 hostPort = 0;
     // The first character of the fourth argument; empty when there is none.
     QString roomRating;
 };
@@ -26,6 +29,12 @@ struct LaunchArgs
 // ignored; "true" is compared exactly, so "TRUE" joins.
 LaunchArgs parseLaunchArgs(const QStringList &arguments);
 
+// Splits "host", "host:port", "[v6]" or "[v6]:port" (a bare IPv6 address
+// with several colons is all host). Without a port, `port` becomes
+// `defaultPort`. False for an empty host or a port that is not 1 to 65535.
+bool splitHostPort(const QString &text, quint16 defaultPort, QString &host, quint16 &port);
+
+inline constexpr quint16 DefaultGamePort = 7772;
 inline constexpr char SoloName[] = "You";
 inline constexpr char LocalAddress[] = "127.0.0.1";
 inline constexpr char HostFlag[] = "true";

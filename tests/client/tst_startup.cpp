@@ -68,6 +68,7 @@ private slots:
         QVERIFY(!f.action("StartGame1")->isEnabled());
         QCOMPARE(f.action("Scrollchatoff2")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
         QCOMPARE(items, QStringList({"StartGame1",
+                                     "PlayWithOthers1",
                                      "-",
                                      "Exit1",
                                      "PlaySounds1",

@@ -78,6 +78,52 @@ private slots:
         QCOMPARE(args.hostAddress, address);
         QCOMPARE(args.roomRating, rating);
     }
+
+    void hostAndPort_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::newRow("name") << "quib.example" << true << "quib.example" << 7772;
+        QTest::newRow("name and port") << "quib.example:8000" << true << "quib.example" << 8000;
+        QTest::newRow("v4 and port") << " 10.0.0.5:1 " << true << "10.0.0.5" << 1;
+        QTest::newRow("bare v6") << "fe80::1" << true << "fe80::1" << 7772;
+        QTest::newRow("v6 in brackets") << "[::1]" << true << "::1" << 7772;
+        QTest::newRow("v6 and port") << "[2001:db8::5]:9000" << true << "2001:db8::5" << 9000;
+        QTest::newRow("port 0") << "h:0" << false << "" << 0;
+        QTest::newRow("port too big") << "h:65536" << false << "" << 0;
+        QTest::newRow("port not a number") << "h:http" << false << "" << 0;
+        QTest::newRow("empty port") << "h:" << false << "" << 0;
+        QTest::newRow("no host") << ":8000" << false << "" << 0;
+        QTest::newRow("unclosed bracket") << "[::1:8000" << false << "" << 0;
+        QTest::newRow("junk after bracket") << "[::1]x" << false << "" << 0;
+        QTest::newRow("empty") << "" << false << "" << 0;
+    }
+    void hostAndPort()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QString gotHost;
+        quint16 gotPort = 0;
+        QCOMPARE(splitHostPort(text, 7772, gotHost, gotPort), ok);
+        if (!ok) return;
+        QCOMPARE(gotHost, host);
+        QCOMPARE(int(gotPort), port);
+    }
+
+    void addressArgumentTakesAPort()
+    {
+        LaunchArgs args = parseLaunchArgs({"Bob", "10.0.0.5:8000", "false", "e"});
+        QCOMPARE(args.hostAddress, QStringLiteral("10.0.0.5"));
+        QCOMPARE(int(args.hostPort), 8000);
+        args = parseLaunchArgs({"Bob", "10.0.0.5", "false", "e"});
+        QCOMPARE(int(args.hostPort), 0); // the game's port
+        args = parseLaunchArgs({"Bob", "h:bad", "false"});
+        QCOMPARE(args.hostAddress, QStringLiteral("h:bad"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLaunchArgs)
