@@ -17,7 +17,7 @@ declare -A may=(
     [windows]="net shell resources"
     [download]="resources"
     [client]="net host shell windows download resources game"
-    [app]="client host shell"
+    [app]="client host shell net"
 )
 # Folders with their own rules: the tests and benchmarks may include any layer.
 exempt=" tests bench cmake scripts docs "

@@ -13,6 +13,7 @@
 #include "net/discoveryresponder.h"
 #include "net/roomfinder.h"
 #include "shell/profile.h"
+#include "tests/host/tserverprobe.h"
 #include "windows/tplaywithothers.h"
 
 namespace {
@@ -136,7 +137,7 @@ private slots:
         QTest::mouseClick(control<QPushButton>("button_join"), Qt::LeftButton);
         QVERIFY(inRoomAs(2));
         QCOMPARE(room.server.hostingPlayerName(), QByteArray("Zed"));
-        QTRY_COMPARE(room.server.players[2].name, QByteArray("Bob"));
+        QTRY_COMPARE(room.server.player(2).name, QByteArray("Bob"));
         QCOMPARE(f->chat->state().roomRating, QStringLiteral("e")); // the room's
         QVERIFY(!window->isVisible());
     }
@@ -235,7 +236,7 @@ private slots:
         typeName(QStringLiteral("Bob"));
         joinAddress(QStringLiteral("127.0.0.1:%1").arg(room.port()));
         QVERIFY(inRoomAs(2));
-        QTRY_COMPARE(room.server.players[2].name, QByteArray("Bob"));
+        QTRY_COMPARE(room.server.player(2).name, QByteArray("Bob"));
 
         QCOMPARE(stopped, 1);
         QCOMPARE(solo->listeningPort(), quint16(0));
@@ -261,10 +262,10 @@ private slots:
         zed.server.addTestPlayer(2, "Ann");
         zed.server.addTestPlayer(13, "Eve");
         OtherRoom mira(QStringLiteral("a"));
-        mira.server.players[1].name = "Mira";
+        TServerProbe(mira.server).record(1).name = "Mira";
         for (int slot = 2; slot <= 7; ++slot)
             mira.server.addTestPlayer(slot, "P" + QByteArray::number(slot));
-        mira.server.gamerunning = true;
+        TServerProbe(mira.server).setGameRunning(true);
         open({loopback(zed.port()), loopback(mira.port())});
         typeName(QStringLiteral("Bob"));
         auto *list = control<QTreeWidget>("list_rooms");

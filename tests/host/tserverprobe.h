@@ -18,6 +18,7 @@ public:
     void setLetterCount(int letters) { s.numletters = letters; }
     void setBonusPending(bool pending) { s.bonuspending = pending; }
     void setTeamScores(int yellow, int white) { s.teamscore = {0, yellow, white}; }
+    void setGameRunning(bool running) { s.gamerunning = running; }
 
     // The options the last start message left.
     struct Options

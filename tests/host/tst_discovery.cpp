@@ -10,6 +10,7 @@
 #include "net/discovery.h"
 #include "net/discoveryresponder.h"
 #include "net/roomfinder.h"
+#include "tserverprobe.h"
 
 namespace {
 // A real host with a responder, both on the same port number.
@@ -99,7 +100,7 @@ private slots:
         ann.server.addTestPlayer(2, "Cy");
         ann.server.addTestPlayer(13, "Spy");
         bob.server.addTestPlayer(1, "Bob");
-        bob.server.gamerunning = true;
+        TServerProbe(bob.server).setGameRunning(true);
 
         RoomFinder finder;
         finder.setTargets(
