@@ -26,6 +26,11 @@ struct LaunchArgs
 // ignored; "true" is compared exactly, so "TRUE" joins.
 LaunchArgs parseLaunchArgs(const QStringList &arguments);
 
+// The launch arguments as the process got them (the program's path not
+// counted), taken before the GUI toolkit sees the command line: a player name
+// such as "-reverse" is a name, not an option of the toolkit's.
+QStringList launchArguments(int argc, const char *const argv[]);
+
 inline constexpr char SoloName[] = "You";
 inline constexpr char LocalAddress[] = "127.0.0.1";
 inline constexpr char HostFlag[] = "true";
