@@ -80,7 +80,7 @@ inline QStringList markupShown(const QStringList &own)
         if (rendersRich(tip, Qt::AutoText) &&
             plaintext::toolTip(rendered(tip, Qt::AutoText)) != tip)
             found << name(w) + QStringLiteral(" tooltip renders markup: ") + tip.left(80);
-        if (auto *view = qobject_cast<QAbstractItemView *>(w))
+        if (auto *view = qobject_cast<QAbstractItemView *>(w); view && view->itemDelegate())
             if (!QByteArray(view->itemDelegate()->metaObject()->className()).startsWith('Q'))
                 found << name(w) + QStringLiteral(" draws its items itself");
         const QTextDocument *doc = nullptr;

@@ -2,6 +2,7 @@
 // category file and the "Save Category to My list" link.
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFile>
 #include <QTest>
 #include <QTimer>

@@ -668,10 +668,11 @@ void tst_round_flow::outsideTextIsOnlyText()
     // Chat: a typed line, a phrase button.
     bob->chatEntry()->setText(chatLine);
     QTest::keyClick(bob->chatEntry(), Qt::Key_Return);
+    ann->setPhrasePause(0);
     QTest::mouseClick(ann->findChild<QWidget *>("b_phrase1"), Qt::LeftButton);
     for (Tchat *chat : all) {
         QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(bobName + " chats: " + chatLine), Wait);
-        QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(annName + " says: " + phrase), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(annName + "  says: " + phrase), Wait);
         QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(spyName + " chats: " + spyLine), Wait);
         QCOMPARE(chat->sideWindows().spylist->spies(), QStringList{"13: " + spyName});
     }
