@@ -146,8 +146,8 @@ void Tchat::FormCreate()
             errorBox->setText(text);
             return;
         }
-        errorBox = plaintext::messageBox(QMessageBox::Critical, QString::fromLatin1(AppTitle),
-                                         text, this);
+        errorBox =
+            plaintext::messageBox(QMessageBox::Critical, QString::fromLatin1(AppTitle), text, this);
         errorBox->setAttribute(Qt::WA_DeleteOnClose);
         errorBox->open();
     };

@@ -142,8 +142,7 @@ void Tchat::b_phrase1Click(int button)
     const QString phrase = phrases[button];
     if (!phraseReady() || !st.loggedIn) return;
     const QByteArray colour = colortext::toText(actionColor).toUtf8();
-    sendToHost(
-        cmd::client::phrase(st.ownSlot, fitLine(phrase, colour, PhrasePrefixBytes), colour));
+    sendToHost(cmd::client::phrase(st.ownSlot, fitLine(phrase, colour, PhrasePrefixBytes), colour));
     phraseClock.restart();
 }
 

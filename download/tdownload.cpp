@@ -170,8 +170,8 @@ Tdownload::Tdownload(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowSta
     targetFolder = defaultTargetFolder();
     startProgram = shellOpen;
     showMessage = [this](const QString &text) {
-        auto *box = new QMessageBox(QMessageBox::Information, QString(), QString(),
-                                    QMessageBox::Ok, this);
+        auto *box =
+            new QMessageBox(QMessageBox::Information, QString(), QString(), QMessageBox::Ok, this);
         box->setTextFormat(Qt::PlainText);
         box->setText(text);
         box->setAttribute(Qt::WA_DeleteOnClose);

@@ -400,9 +400,9 @@ private slots:
         QCOMPARE(display->textCursor().selectedText(), QStringLiteral("www.example.com"));
 
         // Only web addresses open: a file, mail or ftp address is text.
-        for (const QString &address : {QStringLiteral("file:///etc/passwd"),
-                                       QStringLiteral("ftp://x.example/a"),
-                                       QStringLiteral("mailto:a@b.example")}) {
+        for (const QString &address :
+             {QStringLiteral("file:///etc/passwd"), QStringLiteral("ftp://x.example/a"),
+              QStringLiteral("mailto:a@b.example")}) {
             f.chat->addlinetochat("Ann chats: " + address, 0xC0C0C0);
             const QString all = display->document()->toPlainText();
             const QPoint at = pointAt(int(all.lastIndexOf(address)) + 3);

@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QScopeGuard>
+#include <QSpinBox>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>

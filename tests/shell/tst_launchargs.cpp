@@ -69,8 +69,7 @@ private slots:
     void argumentsAsGiven()
     {
         const char *argv[] = {"quibbleton", "-reverse", "-platform", "x", "-style=y", nullptr};
-        QCOMPARE(launchArguments(5, argv),
-                 (QStringList{"-reverse", "-platform", "x", "-style=y"}));
+        QCOMPARE(launchArguments(5, argv), (QStringList{"-reverse", "-platform", "x", "-style=y"}));
         QCOMPARE(parseLaunchArgs(launchArguments(5, argv)).ownName, QStringLiteral("-reverse"));
         QCOMPARE(launchArguments(1, argv), QStringList());
     }
