@@ -7,6 +7,8 @@
 #include <QTextBlock>
 #include <QUrl>
 
+#include "windows/plaintext.h"
+
 ChatDisplay::ChatDisplay(QWidget *parent) : QPlainTextEdit(parent)
 {
     setReadOnly(true);
@@ -39,9 +41,22 @@ FoundAddress ChatDisplay::addressAt(const QPoint &viewportPos) const
     return findAddressAt(text, characterAt(viewportPos));
 }
 
+FoundAddress ChatDisplay::webAddressAt(const QPoint &viewportPos) const
+{
+    const FoundAddress found = addressAt(viewportPos);
+    if (!found.isValid() || !plaintext::isWebAddress(QUrl::fromUserInput(found.address))) return {};
+    return found;
+}
+
+QVariant ChatDisplay::loadResource(int type, const QUrl &name)
+{
+    if (!plaintext::isOwnResource(name)) return QVariant();
+    return QPlainTextEdit::loadResource(type, name);
+}
+
 void ChatDisplay::mouseMoveEvent(QMouseEvent *event)
 {
-    const bool over = addressAt(event->position().toPoint()).isValid();
+    const bool over = webAddressAt(event->position().toPoint()).isValid();
     viewport()->setCursor(over ? Qt::PointingHandCursor : Qt::IBeamCursor);
     QPlainTextEdit::mouseMoveEvent(event);
 }
@@ -49,7 +64,7 @@ void ChatDisplay::mouseMoveEvent(QMouseEvent *event)
 void ChatDisplay::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
-        const FoundAddress found = addressAt(event->position().toPoint());
+        const FoundAddress found = webAddressAt(event->position().toPoint());
         if (found.isValid()) {
             QTextCursor selection(document());
             selection.setPosition(found.start);

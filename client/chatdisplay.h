@@ -1,5 +1,6 @@
 // The chat display `mainchat`: read-only coloured lines on black, with web
-// addresses that show a pointing hand and open on a left click.
+// addresses that show a pointing hand and open on a left click. Only http and
+// https addresses open; the display loads no resource but the program's own.
 #pragma once
 
 #include <QLineEdit>
@@ -16,11 +17,15 @@ public:
 
     // The address under a point of the viewport, if any.
     FoundAddress addressAt(const QPoint &viewportPos) const;
+    // The web address under a point: an address that opens as http or https.
+    FoundAddress webAddressAt(const QPoint &viewportPos) const;
     // The character under a point of the viewport; the text's length when none.
     int characterAt(const QPoint &viewportPos) const;
 
     // Opens an address with the desktop's "open"; tests put a recorder here.
     std::function<void(const QString &address)> openAddress;
+
+    QVariant loadResource(int type, const QUrl &name) override;
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;  // mainchatMouseMove

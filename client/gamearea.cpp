@@ -1,6 +1,8 @@
 #include "client/gamearea.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -13,6 +15,7 @@
 #include <QTimer>
 
 #include "resources/resourcenames.h"
+#include "windows/plaintext.h"
 
 namespace {
 
@@ -286,7 +289,7 @@ Tgamearea::Tgamearea(ClientContext *context, QWidget *parent)
         panel->hide();
     }
 
-    label_wait = new QLabel(WaitText, this);
+    label_wait = new PlainLabel(WaitText, this);
     label_wait->setObjectName("label_wait");
     label_wait->setGeometry(0, TopBarHeight + 90, AreaSize.width(), 40);
     label_wait->setAlignment(Qt::AlignCenter);
@@ -309,12 +312,12 @@ void Tgamearea::buildTopBar()
         "stop:0.55 #d9deea, stop:1 #b7bfd3); border-bottom: 1px solid #5a6484; }");
     panel_top->setAttribute(Qt::WA_StyledBackground, true);
 
-    auto *time = new QLabel(TimeCaption, panel_top);
+    auto *time = new PlainLabel(TimeCaption, panel_top);
     time->setGeometry(10, 4, 60, 16);
     roundstyle::setTextColour(time, roundstyle::Black);
     roundstyle::setBold(time, true);
 
-    label_timer = new QLabel(NoTime, panel_top);
+    label_timer = new PlainLabel(NoTime, panel_top);
     label_timer->setObjectName("label_timer");
     label_timer->setGeometry(10, 21, 44, 20);
     roundstyle::setTextColour(label_timer, roundstyle::Navy);
@@ -334,7 +337,7 @@ void Tgamearea::buildTopBar()
     button_start->hide();
     connect(button_start, &QAbstractButton::clicked, this, [this] { button_startClick(); });
 
-    label_catagory = new QLabel(panel_top);
+    label_catagory = new PlainLabel(panel_top);
     label_catagory->setObjectName("label_catagory");
     label_catagory->setGeometry(300, 2, 470, 24);
     label_catagory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -342,7 +345,7 @@ void Tgamearea::buildTopBar()
     roundstyle::setBold(label_catagory, true);
     roundstyle::setPointSize(label_catagory, 13);
 
-    Label2 = new QLabel(QStringLiteral("Save Category to My list"), panel_top);
+    Label2 = new PlainLabel(QStringLiteral("Save Category to My list"), panel_top);
     Label2->setObjectName("Label2");
     Label2->setGeometry(470, 26, 300, 16);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -381,7 +384,8 @@ bool Tgamearea::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (watched == edit_answer) return edit_answerKeyPress(key);
-        if (watched == combo_cat || watched == combo_cat->lineEdit())
+        if (watched == combo_cat || watched == combo_cat->lineEdit() ||
+            (combo_cat->completer() && watched == combo_cat->completer()->popup()))
             return combo_catKeyPress(combo_cat, key->key());
         if (watched == combo_cat1) return combo_catKeyPress(combo_cat1, key->key());
     }

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include "client/colortext.h"
 #include "net/commands.h"
 #include "resources/resourcenames.h"
+#include "windows/plaintext.h"
 #include "windows/tcategorylist.h"
 
 namespace {
@@ -95,15 +97,17 @@ public:
 
     void showPopup() override
     {
-        if (onDropDown) onDropDown();
+        // Opening the list takes the focus from the text, which may report a
+        // change of its own; only what is picked after that counts as a pick.
         QComboBox::showPopup();
+        if (onDropDown) onDropDown();
     }
 };
 
 QLabel *categoryCaption(QWidget *parent, const char *name, const QString &text,
                         const QRect &geometry, int points = 0)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new PlainLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignCenter);
@@ -127,6 +131,12 @@ void Tgamearea::buildCategoryPanel()
         box->setObjectName(name);
         box->setEditable(editable);
         box->setInsertPolicy(QComboBox::NoInsert);
+        if (QCompleter *completer = box->completer()) {
+            // Completion only suggests, in a list under the box: the text stays
+            // what the player typed until a suggestion is chosen.
+            completer->setCompletionMode(QCompleter::PopupCompletion);
+            completer->popup()->installEventFilter(this);
+        }
         box->setMaxVisibleItems(DroppedRows);
         box->addItems(items);
         box->setGeometry(251, 48, 280, 28);
@@ -265,7 +275,8 @@ void Tgamearea::sendCategory(QComboBox *box)
 {
     const ClientState &state = context->state();
     if (state.loggedIn && state.chooserSlot == state.ownSlot)
-        context->sendToHost(cmd::client::catchoosen(state.ownSlot, box->currentText().toUtf8()));
+        context->sendToHost(cmd::client::catchoosen(
+            state.ownSlot, cmd::cutText(box->currentText().toUtf8(), cmd::MaxTextBytes)));
     focusChat();
 }
 
@@ -287,6 +298,8 @@ void Tgamearea::combo_catChange(QComboBox *sender)
 bool Tgamearea::combo_catKeyPress(QComboBox *sender, int key)
 {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    if (QCompleter *completer = sender->completer())
+        if (completer->popup()->isVisible()) completer->popup()->hide();
     sendCategory(sender);
     return true;
 }

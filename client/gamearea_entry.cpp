@@ -9,6 +9,7 @@
 
 #include "client/checkacro.h"
 #include "net/commands.h"
+#include "windows/plaintext.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ const int TakesPart = 0;
 QLabel *entryLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry,
                    const QColor &colour, bool bold, int points = 0)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new PlainLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignCenter);
@@ -147,8 +148,11 @@ void Tgamearea::checkacro(const QString &text)
     const ClientState &state = context->state();
     if (state.ownSlot > 12) return;
     label_filter->hide();
+    // An answer longer than the host keeps is cut first, so what is checked,
+    // shown and sent is one text.
+    const QString answer = QString::fromUtf8(cmd::cutText(text.toUtf8(), cmd::MaxTextBytes));
     const AcroCheck check =
-        checkAcroText(text, label_letters->text(), state.letterCount, state.filterOn);
+        checkAcroText(answer, label_letters->text(), state.letterCount, state.filterOn);
     if (!check.checked) return;
     if (check.filtered) label_filter->show();
     edit_answer->setText(check.cleaned);
@@ -161,7 +165,8 @@ void Tgamearea::checkacro(const QString &text)
     }
     roundstyle::setTextColour(edit_answer, roundstyle::Blue);
     if (state.loggedIn)
-        context->sendToHost(cmd::client::acro(state.ownSlot, check.cleaned.toUtf8()));
+        context->sendToHost(cmd::client::acro(
+            state.ownSlot, cmd::cutText(check.cleaned.toUtf8(), cmd::MaxTextBytes)));
     roundstyle::setTextColour(edit_answer, roundstyle::Black);
     label_accepted->show();
     context->playsounds(QStringLiteral("submit"));

@@ -8,6 +8,7 @@
 
 #include "client/colortext.h"
 #include "net/commands.h"
+#include "windows/plaintext.h"
 #include "windows/tacrolog.h"
 
 namespace {
@@ -36,10 +37,10 @@ QLabel *shadowedCaption(QWidget *parent, const char *name, const char *shadowNam
                         const QString &text, const QRect &geometry, int points,
                         QLabel **shadowOut = nullptr)
 {
-    auto *shadow = new QLabel(text, parent);
+    auto *shadow = new PlainLabel(text, parent);
     if (shadowName) shadow->setObjectName(shadowName);
     shadow->setGeometry(geometry.translated(2, 2));
-    auto *label = new QLabel(text, parent);
+    auto *label = new PlainLabel(text, parent);
     if (name) label->setObjectName(name);
     label->setGeometry(geometry);
     for (QLabel *l : {shadow, label}) {

@@ -8,6 +8,7 @@
 #include "client/colortext.h"
 #include "net/commands.h"
 #include "resources/resourcenames.h"
+#include "windows/plaintext.h"
 #include "windows/tgamestart.h"
 
 namespace {
@@ -50,7 +51,7 @@ QString gameSummary(const QByteArray &bonus, const QByteArray &bonusLetters,
 QLabel *caption(QWidget *parent, const QString &text, const QRect &geometry, const QColor &colour,
                 int points)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new PlainLabel(text, parent);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignCenter);
     roundstyle::setTextColour(label, colour);
@@ -217,7 +218,10 @@ void Tgamearea::histeam(const QByteArray &data)
         if (team != 1 && team != 2) continue;
         colourBoardRow(slot, team == 1 ? roundstyle::Yellow : roundstyle::White);
         if (slot == context->state().ownSlot) {
-            context->addlinetochat(team == 1 ? OnYellow : OnWhite, colortext::clYellow);
+            if (team == 1)
+                context->addlinetochat(OnYellow, colortext::clYellow);
+            else
+                context->addlinetochat(OnWhite, colortext::clWhite);
             panel_team->hide();
         }
     }
@@ -258,8 +262,8 @@ void Tgamearea::button_startClick()
 {
     if (!context->state().loggedIn) {
         // Not modal: the message pump and the countdown go on while it is open.
-        auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Quibbleton"),
-                                    NotConnected, QMessageBox::Ok, this);
+        QMessageBox *box = plaintext::messageBox(QMessageBox::Information,
+                                                 QStringLiteral("Quibbleton"), NotConnected, this);
         box->setObjectName("box_notconnected");
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();

@@ -5,6 +5,7 @@
 
 #include "net/commands.h"
 #include "resources/resourcenames.h"
+#include "windows/plaintext.h"
 
 namespace {
 
@@ -62,19 +63,19 @@ void Tgamearea::buildVotingPanel()
         connect(row.log, &QAbstractButton::clicked, this,
                 [this, n] { button_log1Click(rows[n].log); });
 
-        row.name = new QLabel(panel_voting);
+        row.name = new PlainLabel(panel_voting);
         row.name->setObjectName(QStringLiteral("label_name") + QString::number(n));
         row.name->setGeometry(NameLeft, top, NameWidth, RowHeight);
         row.name->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         roundstyle::setTextColour(row.name, roundstyle::White);
 
-        row.votes = new QLabel(panel_voting);
+        row.votes = new PlainLabel(panel_voting);
         row.votes->setObjectName(QStringLiteral("label_votes") + QString::number(n));
         row.votes->setGeometry(VotesLeft, top, VotesWidth, RowHeight);
         row.votes->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         roundstyle::setBold(row.votes, true);
 
-        row.acro = new QLabel(panel_voting);
+        row.acro = new PlainLabel(panel_voting);
         row.acro->setObjectName(QStringLiteral("label_acro") + QString::number(n));
         row.acro->setGeometry(AcroLeft, top, 0, RowHeight);
         row.acro->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -104,7 +105,7 @@ void Tgamearea::buildVotingPanel()
     image_winner->hide();
     setVotingOpen(false);
 
-    label_wonround = new QLabel(EnjoyTheGame, panel_voting);
+    label_wonround = new PlainLabel(EnjoyTheGame, panel_voting);
     label_wonround->setObjectName("label_wonround");
     label_wonround->setGeometry(0, 214, PanelWidth, 22);
     label_wonround->setAlignment(Qt::AlignCenter);
@@ -119,7 +120,7 @@ void Tgamearea::buildVotingPanel()
     panel_noanswers->setStyleSheet(
         "#panel_noanswers { background: rgba(8, 14, 60, 225); border: 2px solid #c8cde0; "
         "border-radius: 10px; }");
-    label_nosomething = new QLabel(QStringLiteral("No Acros Submitted"), panel_noanswers);
+    label_nosomething = new PlainLabel(QStringLiteral("No Acros Submitted"), panel_noanswers);
     label_nosomething->setObjectName("label_nosomething");
     label_nosomething->setGeometry(0, 0, 340, 64);
     label_nosomething->setAlignment(Qt::AlignCenter);
@@ -158,7 +159,7 @@ void Tgamearea::postacros(const QByteArray &data)
         if (slot < 1 || slot > Lines) continue;
         QLabel *acro = rows[slot].acro;
         acro->setText(answer);
-        acro->setToolTip(answer);
+        plaintext::setToolTip(acro, answer);
         roundstyle::setTextColour(acro,
                                   slot == state.ownSlot ? roundstyle::Red : roundstyle::Yellow);
         roundstyle::setPointSize(acro, acroPointSize(int(answer.size())));

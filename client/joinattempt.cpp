@@ -4,7 +4,6 @@
 #include "net/tsock.h"
 
 namespace {
-const char SocketClosed[] = "Socket Closed";
 const char ConnectionRefused[] = "10061";
 // The login reply is a few bytes; a peer that sends this much without it is
 // no room of ours.
@@ -73,7 +72,7 @@ void JoinAttempt::onInfo(TSocketInfo kind, const QString &text)
         finish(Refused);
     else if (kind == TSocketInfo::Error)
         finish(NobodyThere);
-    else if (text == QLatin1String(SocketClosed))
+    else if (text == TSock::InfoSocketClosed)
         // Closed before a word: a host that is shutting down, or not a room.
         finish(Refused);
 }

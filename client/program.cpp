@@ -6,6 +6,7 @@
 #include "download/tdownload.h"
 #include "host/tserver.h"
 #include "resources/resourcenames.h"
+#include "shell/launchargs.h"
 #include "shell/singleinstance.h"
 #include "windows/tabout.h"
 #include "windows/tacrolog.h"
@@ -35,7 +36,11 @@ Tchat *createWindows()
 
 int quibbletonMain(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    // The command line is the game's: the toolkit gets only the program's path,
+    // so no argument is taken away from the game or acted on as an option.
+    const QStringList arguments = launchArguments(argc, argv);
+    int toolkitArgc = argc > 0 ? 1 : 0;
+    QApplication app(toolkitArgc, argv);
     // The application's name stays the executable's: the instance lock names
     // its holder by it. The title is the main window's caption.
 
@@ -49,7 +54,7 @@ int quibbletonMain(int argc, char *argv[])
 
     Tchat *chat = createWindows();
     QObject::connect(&instance, &SingleInstance::activationRequested, chat, &Tchat::bringForward);
-    chat->setLaunchArguments(QApplication::arguments().mid(1));
+    chat->setLaunchArguments(arguments);
     chat->show();
     const int code = QApplication::exec();
     delete chat;

@@ -23,6 +23,7 @@
 #include "host/tserver.h"
 #include "resources/resourcenames.h"
 #include "shell/launchargs.h"
+#include "windows/plaintext.h"
 #include "windows/sidewindow.h"
 #include "windows/tabout.h"
 #include "windows/tacrolog.h"
@@ -96,7 +97,7 @@ protected:
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new PlainLabel(text, parent);
     label->setObjectName(name);
     return label;
 }
@@ -128,9 +129,16 @@ void Tchat::FormCreate()
 
     endProgram = [] { QCoreApplication::quit(); };
     showMessage = [this](const QString &text) {
-        auto *box = new QMessageBox(QMessageBox::Information, QString::fromLatin1(AppTitle), text,
-                                    QMessageBox::Ok, this);
+        QMessageBox *box = plaintext::messageBox(QMessageBox::Information,
+                                                 QString::fromLatin1(AppTitle), text, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    };
+    showLastMessage = [this](const QString &text, std::function<void()> then) {
+        QMessageBox *box = plaintext::messageBox(QMessageBox::Information,
+                                                 QString::fromLatin1(AppTitle), text, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        connect(box, &QDialog::finished, this, [then] { then(); });
         box->open();
     };
     showError = [this](const QString &text) {
@@ -138,8 +146,8 @@ void Tchat::FormCreate()
             errorBox->setText(text);
             return;
         }
-        errorBox = new QMessageBox(QMessageBox::Critical, QString::fromLatin1(AppTitle), text,
-                                   QMessageBox::Ok, this);
+        errorBox =
+            plaintext::messageBox(QMessageBox::Critical, QString::fromLatin1(AppTitle), text, this);
         errorBox->setAttribute(Qt::WA_DeleteOnClose);
         errorBox->open();
     };
@@ -437,12 +445,12 @@ void Tchat::buildChat()
         button->setIconSize(PhraseSize);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setToolTip(QString::fromLatin1(PhrasesAtStart[n - 1]));
+        b_phrase[n] = button;
+        setPhrase(n, QString::fromLatin1(PhrasesAtStart[n - 1]));
         if (n == PhraseButtons)
             connect(button, &QToolButton::clicked, this, &Tchat::b_phrase10Click);
         else
             connect(button, &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
-        b_phrase[n] = button;
     }
 }
 
@@ -453,7 +461,7 @@ void Tchat::setWindows(const Windows &w)
     if (windows.phrases)
         connect(windows.phrases, &Tphrases::phrasesChanged, this, [this](const QStringList &list) {
             for (int n = 1; n <= PhraseButtons && n <= list.size(); ++n)
-                b_phrase[n]->setToolTip(list[n - 1]);
+                setPhrase(n, list[n - 1]);
         });
     if (windows.download) {
         connect(windows.download, &Tdownload::exitRequested, this, &Tchat::Exit1Click);

@@ -94,6 +94,9 @@ public:
     std::function<void()> endProgram;
     // Shows a message without waiting for it to be read.
     std::function<void(const QString &text)> showMessage;
+    // Shows the message that ends the game; `then` runs once the player has
+    // dismissed it.
+    std::function<void(const QString &text, std::function<void()> then)> showLastMessage;
     // Shows the error of an abandoned message; one box at a time.
     std::function<void(const QString &text)> showError;
     // Asks for a colour; false when the player cancelled.
@@ -124,6 +127,8 @@ public:
     // Handles one queue entry the way the pump does; an error in it is reported
     // and only that message is abandoned.
     void dispatch(const QByteArray &entry);
+    // The host has no room: the player is told, then the program ends.
+    void gamefull();
 
     // Rooms: the "Play with Others" window, hosting, joining and leaving
     // without a restart (tchat_rooms.cpp).
@@ -165,6 +170,8 @@ public:
     void PlayChatterSounds1Click();
     void Scrollchatoff2Click();
     void PhraseList1Click();
+    // A phrase button's phrase; its tooltip shows it as plain text.
+    void setPhrase(int button, const QString &phrase);
 
     // Settings file.
     void loadinifile();
@@ -233,6 +240,7 @@ private:
     QLabel *label_bonus[BoardSlots + 1] = {};
     QLabel *entered_[BoardSlots + 1] = {};
     QToolButton *b_phrase[PhraseButtons + 1] = {};
+    QString phrases[PhraseButtons + 1];
     ChatDisplay *mainchat = nullptr;
     ChatEntry *mychat = nullptr;
 
@@ -284,6 +292,7 @@ private:
     settings::Bounds saved; // all zero until the settings are read
     bool settingsRead = false;
     bool closing = false;
+    bool fullNoticeOpen = false;
     bool shown = false;
     std::optional<QStringList> launchArguments;
     quint16 gamePort = DefaultGamePort;

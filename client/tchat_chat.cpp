@@ -18,11 +18,23 @@
 #include "client/colortext.h"
 #include "client/soundplayer.h"
 #include "net/commands.h"
+#include "windows/plaintext.h"
 #include "windows/tphrases.h"
 
 namespace {
 const char ChatterSound[] = ": <Chatter Sound> ";
 const char MeCommand[] = "/me";
+// What the host adds before a phrase's text: " says: ".
+const int PhrasePrefixBytes = 7;
+
+// A line's text cut so that the field the host relays (the text, "|" and the
+// colour text, after `before` bytes the host puts in front) fits the host's
+// limit: longer would be cut by the host and lose its colour, and a pasted
+// line beyond the host's message size would end the connection.
+QByteArray fitLine(const QString &text, const QByteArray &colour, int before = 0)
+{
+    return cmd::cutText(text.toUtf8(), cmd::MaxTextBytes - before - 1 - int(colour.size()));
+}
 } // namespace
 
 void Tchat::addlinetochat(const QString &line, TColor colour)
@@ -105,13 +117,14 @@ void Tchat::sendit()
     if (!text.isEmpty()) {
         const QByteArray colour = colortext::toText(textColor).toUtf8();
         if (!text.startsWith(u'/')) {
-            sendToHost(cmd::client::chat(st.ownSlot, text.toUtf8(), colour));
+            sendToHost(cmd::client::chat(st.ownSlot, fitLine(text, colour), colour));
         } else if (text.startsWith(QLatin1String(MeCommand))) {
             // "/me" and the character after it, normally a blank.
             int cut = 4;
             if (text.size() > 3 && text[3].isHighSurrogate()) ++cut;
-            sendToHost(cmd::client::action(st.ownSlot, text.mid(cut).toUtf8(),
-                                           colortext::toText(actionColor).toUtf8()));
+            const QByteArray actionColour = colortext::toText(actionColor).toUtf8();
+            sendToHost(cmd::client::action(st.ownSlot, fitLine(text.mid(cut), actionColour),
+                                           actionColour));
         }
         // Any other "/" command is dropped.
     }
@@ -126,11 +139,18 @@ bool Tchat::phraseReady() const
 void Tchat::b_phrase1Click(int button)
 {
     if (button < 1 || button >= PhraseButtons) return;
-    const QString phrase = b_phrase[button]->toolTip();
+    const QString phrase = phrases[button];
     if (!phraseReady() || !st.loggedIn) return;
-    sendToHost(
-        cmd::client::phrase(st.ownSlot, phrase.toUtf8(), colortext::toText(actionColor).toUtf8()));
+    const QByteArray colour = colortext::toText(actionColor).toUtf8();
+    sendToHost(cmd::client::phrase(st.ownSlot, fitLine(phrase, colour, PhrasePrefixBytes), colour));
     phraseClock.restart();
+}
+
+void Tchat::setPhrase(int button, const QString &phrase)
+{
+    if (button < 1 || button > PhraseButtons) return;
+    phrases[button] = phrase;
+    plaintext::setToolTip(b_phrase[button], phrase);
 }
 
 void Tchat::b_phrase10Click()
@@ -223,10 +243,10 @@ void Tchat::Scrollchatoff2Click()
 void Tchat::PhraseList1Click()
 {
     if (!windows.phrases) return;
-    QStringList phrases;
+    QStringList list;
     for (int n = 1; n <= PhraseButtons; ++n)
-        phrases.append(b_phrase[n]->toolTip());
-    windows.phrases->setPhrases(phrases);
+        list.append(phrases[n]);
+    windows.phrases->setPhrases(list);
     windows.phrases->show();
     windows.phrases->raise();
 }

@@ -109,7 +109,23 @@ void Tchat::sockRead(TSock *sender)
 
 void Tchat::sockInfo(TSock *, TSocketInfo, const QString &text)
 {
-    if (text == TSock::InfoSocketClosed) close();
+    // Once the host said the game is full, its close waits for the player to
+    // read that.
+    if (text == TSock::InfoSocketClosed && !fullNoticeOpen) close();
+}
+
+void Tchat::gamefull()
+{
+    if (fullNoticeOpen) return;
+    if (!showLastMessage) {
+        close();
+        return;
+    }
+    fullNoticeOpen = true;
+    showLastMessage(QString::fromLatin1(GameFull), [this] {
+        fullNoticeOpen = false;
+        close();
+    });
 }
 
 void Tchat::dispatch(const QByteArray &entry)
@@ -129,10 +145,7 @@ void Tchat::dispatch(const QByteArray &entry)
         if (word == cmd::CMD_startgame) panel_back->startthegame(r);
         if (word == cmd::CMD_nextplayer) panel_back->getnextplayer(r);
         if (word == cmd::CMD_winner) panel_back->winner(r);
-        if (word == cmd::CMD_full) {
-            if (showMessage) showMessage(QString::fromLatin1(GameFull));
-            close();
-        }
+        if (word == cmd::CMD_full) gamefull();
         if (word == cmd::CMD_cats) panel_back->postcats(r);
         if (word == cmd::CMD_catchoosen) panel_back->catchoosen(r);
         if (word == cmd::CMD_theletters) panel_back->posttheletters(r);

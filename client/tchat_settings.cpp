@@ -26,7 +26,7 @@ void Tchat::loadinifile()
     if (windows.gamestart) windows.gamestart->readSettings();
     PlaySounds1->setChecked(o.playSounds);
     for (int n = 1; n <= PhraseButtons && n <= o.phrases.size(); ++n)
-        if (!o.phrases[n - 1].isEmpty()) b_phrase[n]->setToolTip(o.phrases[n - 1]);
+        if (!o.phrases[n - 1].isEmpty()) setPhrase(n, o.phrases[n - 1]);
     onlyone->setChecked(o.onlyOne);
     showpop->setChecked(o.showPop);
 }
@@ -49,12 +49,11 @@ void Tchat::saveSettings(const settings::Bounds &bounds)
     o.showPop = showpop->isChecked();
 
     const QString file = settings::filePath();
-    bool ok = settings::writeHead(file, o);
-    // The dialog writes its keys between ours and tells the player itself
-    // when it cannot.
-    if (windows.gamestart) windows.gamestart->writeSettings();
-    ok = settings::writeTail(file, o) && ok;
-    if (!ok) reportError(QString::fromLatin1(SettingsNotSaved).arg(file));
+    // The dialog's keys go between ours, in the same write.
+    const settings::Values dialog =
+        windows.gamestart ? windows.gamestart->settingsValues() : settings::Values();
+    if (!settings::writeMain(file, o, dialog))
+        reportError(QString::fromLatin1(SettingsNotSaved).arg(file));
 }
 
 void Tchat::saveOption(const char *key, const QString &value)

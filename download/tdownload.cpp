@@ -171,7 +171,9 @@ Tdownload::Tdownload(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowSta
     startProgram = shellOpen;
     showMessage = [this](const QString &text) {
         auto *box =
-            new QMessageBox(QMessageBox::Information, QString(), text, QMessageBox::Ok, this);
+            new QMessageBox(QMessageBox::Information, QString(), QString(), QMessageBox::Ok, this);
+        box->setTextFormat(Qt::PlainText);
+        box->setText(text);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     };

@@ -15,12 +15,7 @@ const int DefaultStageIntervalMs = 1000;
 
 QByteArray cutText(const QByteArray &text, int maxBytes)
 {
-    if (text.size() <= maxBytes) return text;
-    int end = maxBytes;
-    // Step back over continuation bytes so no character is split.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.left(end);
+    return cmd::cutText(text, maxBytes);
 }
 
 TServer::TServer(QObject *parent) : QObject(parent)

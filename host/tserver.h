@@ -15,6 +15,7 @@
 #include <functional>
 #include <random>
 
+#include "net/commands.h"
 #include "net/framing.h"
 #include "net/tsock.h"
 
@@ -35,7 +36,7 @@ public:
     // Texts from the network are cut to these sizes (in bytes, at a character
     // boundary) before the host stores or relays them.
     static constexpr int MaxNameBytes = 256;
-    static constexpr int MaxTextBytes = 4096;
+    static constexpr int MaxTextBytes = cmd::MaxTextBytes;
     // A connection with this many messages waiting in the queue is flooding.
     static constexpr int MaxQueuedPerConnection = 1000;
     // A connection that lets this much of the host's output pile up unread

@@ -100,6 +100,17 @@ ParseError::ParseError(const QByteArray &field)
 {
 }
 
+QByteArray cutText(const QByteArray &text, int maxBytes)
+{
+    if (maxBytes <= 0) return QByteArray();
+    if (text.size() <= maxBytes) return text;
+    int end = maxBytes;
+    // Step back over continuation bytes so no character is split.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.left(end);
+}
+
 bool toNumber(const QByteArray &text, int &out)
 {
     const bool negative = text.startsWith('-');

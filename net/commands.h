@@ -60,6 +60,13 @@ QByteArray acroFromWire(const QByteArray &acro);
 // A chat or action text: the visible line, "|", then the colour text.
 QByteArray colouredText(const QByteArray &line, const QByteArray &colour);
 
+// The longest text the host keeps or relays from a client's message (a chat or
+// action field, an answer, a category), in bytes of UTF-8. A client never sends
+// a longer one.
+inline constexpr int MaxTextBytes = 4096;
+// Cuts UTF-8 text to at most `maxBytes` bytes without splitting a character.
+QByteArray cutText(const QByteArray &text, int maxBytes);
+
 // A "/me" line as it goes out: without "/me" and the character after it
 // (normally a blank). A character may be several UTF-8 bytes; all of them go.
 QByteArray withoutMe(const QByteArray &line);

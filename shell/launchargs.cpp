@@ -1,5 +1,13 @@
 #include "shell/launchargs.h"
 
+QStringList launchArguments(int argc, const char *const argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc && argv[i]; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 LaunchArgs parseLaunchArgs(const QStringList &arguments)
 {
     LaunchArgs result;

@@ -35,6 +35,12 @@ LaunchArgs parseLaunchArgs(const QStringList &arguments);
 bool splitHostPort(const QString &text, quint16 defaultPort, QString &host, quint16 &port);
 
 inline constexpr quint16 DefaultGamePort = 7772;
+
+// The launch arguments as the process got them (the program's path not
+// counted), taken before the GUI toolkit sees the command line: a player name
+// such as "-reverse" is a name, not an option of the toolkit's.
+QStringList launchArguments(int argc, const char *const argv[]);
+
 inline constexpr char SoloName[] = "You";
 inline constexpr char LocalAddress[] = "127.0.0.1";
 inline constexpr char HostFlag[] = "true";

@@ -159,12 +159,14 @@ bool validKey(const QString &key)
 }
 
 // A value never spans lines: a line break in it would start a key of its own.
+// Blanks around it are not written: reading drops them anyway, and the blanks
+// the file already has after "=" stay, so writing a value again changes nothing.
 QByteArray encodeValue(const QString &value)
 {
     QString oneLine = value;
     oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '))
         .replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return oneLine.toUtf8();
+    return oneLine.toUtf8().trimmed();
 }
 
 QByteArray lineEnding(const QList<Line> &lines)

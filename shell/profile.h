@@ -1,6 +1,7 @@
 // Reading and writing the settings file the way the classic profile functions
-// do: a value is the raw text after "=", and every write rewrites the file
-// atomically, keeping its other sections, keys and comments byte for byte.
+// do: a value is the text after "=" without the blanks around it, and every
+// write rewrites the file atomically, keeping its other sections, keys and
+// comments byte for byte. Writing a value the file already holds changes nothing.
 #pragma once
 
 #include <QList>

@@ -50,25 +50,21 @@ MainOptions readMain(const QString &file)
     return o;
 }
 
-bool writeHead(const QString &file, const MainOptions &o)
+bool writeMain(const QString &file, const MainOptions &o, const Values &between)
 {
-    return profile::writeStrings(file, key(Section),
-                                 {{key(KeyTop), QString::number(o.bounds.top)},
-                                  {key(KeyLeft), QString::number(o.bounds.left)},
-                                  {key(KeyWidth), QString::number(o.bounds.width)},
-                                  {key(KeyHeight), QString::number(o.bounds.height)},
-                                  {key(KeyChatterSounds), flagText(o.chatterSounds)},
-                                  {key(KeyTextsize), QString::number(o.textSize)},
-                                  {key(KeyTextcolor), o.textColor},
-                                  {key(KeyActioncolor), o.actionColor}});
-}
-
-bool writeTail(const QString &file, const MainOptions &o)
-{
-    return profile::writeStrings(file, key(Section),
-                                 {{key(KeyPlaysounds), flagText(o.playSounds)},
-                                  {key(KeyOnlyone), flagText(o.onlyOne)},
-                                  {key(KeyShowpop), flagText(o.showPop)}});
+    Values values = {{key(KeyTop), QString::number(o.bounds.top)},
+                     {key(KeyLeft), QString::number(o.bounds.left)},
+                     {key(KeyWidth), QString::number(o.bounds.width)},
+                     {key(KeyHeight), QString::number(o.bounds.height)},
+                     {key(KeyChatterSounds), flagText(o.chatterSounds)},
+                     {key(KeyTextsize), QString::number(o.textSize)},
+                     {key(KeyTextcolor), o.textColor},
+                     {key(KeyActioncolor), o.actionColor}};
+    values += between;
+    values += Values{{key(KeyPlaysounds), flagText(o.playSounds)},
+                     {key(KeyOnlyone), flagText(o.onlyOne)},
+                     {key(KeyShowpop), flagText(o.showPop)}};
+    return profile::writeStrings(file, key(Section), values);
 }
 
 bool writeKey(const QString &file, const char *name, const QString &value)

@@ -5,6 +5,8 @@
 // caller applies them the same way.
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -89,11 +91,14 @@ struct MainOptions
 // is not a decimal integer gives its default.
 MainOptions readMain(const QString &file);
 
-// The main window writes its keys in two runs with the dialog's keys between:
-// "Top" to "Actioncolor" first, then "Playsounds", "Onlyone" and "Showpop".
-// Phrases are not written here. False when a key could not be written.
-bool writeHead(const QString &file, const MainOptions &options);
-bool writeTail(const QString &file, const MainOptions &options);
+// Keys and values in the order they are written.
+using Values = QList<QPair<QString, QString>>;
+
+// One save of the main window's keys, in one atomic write of the file: "Top"
+// to "Actioncolor", then `between` (the game options dialog's keys), then
+// "Playsounds", "Onlyone" and "Showpop". Phrases are not written here. False
+// when the file could not be written; it is then left as it was.
+bool writeMain(const QString &file, const MainOptions &options, const Values &between = {});
 // One key of the section.
 bool writeKey(const QString &file, const char *key, const QString &value);
 

@@ -1,6 +1,7 @@
 #include "windows/sidewindow.h"
 
 #include "resources/resourcenames.h"
+#include "windows/plaintext.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -49,7 +50,7 @@ void SideWindow::notify(const QString &text)
         return;
     }
     // Non-modal: the game's timers and sockets keep running while it is up.
-    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    QMessageBox *box = plaintext::messageBox(QMessageBox::Warning, windowTitle(), text, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();

@@ -2,6 +2,7 @@
 
 #include "net/commands.h"
 #include "resources/resourcenames.h"
+#include "windows/plaintext.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -29,24 +30,24 @@ Tabout::Tabout(QWidget *parent) : SideWindow(parent)
     setObjectName(QStringLiteral("about"));
     setWindowTitle(QLatin1String(windowTitleText));
 
-    auto *picture = new QLabel(this);
+    auto *picture = new PlainLabel(this);
     picture->setObjectName(QStringLiteral("image_about"));
     const QPixmap pixmap(QString::fromLatin1(res::about));
     if (!pixmap.isNull()) picture->setPixmap(pixmap);
     picture->setVisible(!pixmap.isNull());
 
-    auto *title = new QLabel(QLatin1String(titleText), this);
+    auto *title = new PlainLabel(QLatin1String(titleText), this);
     title->setObjectName(QStringLiteral("label_title"));
     styleLabel(title, yellow, font().pointSize() + 8);
 
-    auto *blurb = new QLabel(QLatin1String(blurbText), this);
+    auto *blurb = new PlainLabel(QLatin1String(blurbText), this);
     blurb->setObjectName(QStringLiteral("label_blurb"));
     styleLabel(blurb, Qt::white);
 
-    auto *versionCaptionLabel = new QLabel(QLatin1String(versionCaption), this);
+    auto *versionCaptionLabel = new PlainLabel(QLatin1String(versionCaption), this);
     styleLabel(versionCaptionLabel, yellow);
     // The version the client reports when it logs in; one source for both.
-    labelVersion = new QLabel(QLatin1String(cmd::GameVersion), this);
+    labelVersion = new PlainLabel(QLatin1String(cmd::GameVersion), this);
     labelVersion->setObjectName(QStringLiteral("version"));
     styleLabel(labelVersion, yellow);
 

@@ -1,6 +1,7 @@
 #include "windows/tacrolog.h"
 
 #include "shell/programfolder.h"
+#include "windows/plaintext.h"
 #include "windows/playerfile.h"
 
 #include <QDate>
@@ -76,7 +77,7 @@ Tacrolog::Tacrolog(QWidget *parent) : SideWindow(parent)
     setWindowTitle(QLatin1String(windowTitleText));
 
     for (int c = 0; c < columnCount; ++c) {
-        labels[c] = new QLabel(this);
+        labels[c] = new PlainLabel(this);
         labels[c]->setObjectName(QStringLiteral("label_%1").arg(c));
         styleLabel(labels[c], yellow);
         labels[c]->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -2,6 +2,7 @@
 
 #include "resources/resourcenames.h"
 #include "shell/programfolder.h"
+#include "windows/plaintext.h"
 #include "windows/playerfile.h"
 
 #include <QAction>
@@ -66,7 +67,7 @@ Tcategorylist::Tcategorylist(QWidget *parent) : SideWindow(parent)
     setObjectName(QStringLiteral("categorylist"));
     setWindowTitle(QLatin1String(windowTitleText));
 
-    auto *heading = new QLabel(QLatin1String(headingText), this);
+    auto *heading = new PlainLabel(QLatin1String(headingText), this);
     heading->setObjectName(QStringLiteral("label_heading"));
     styleLabel(heading, yellow, font().pointSize() + 3);
     heading->setAlignment(Qt::AlignCenter);
@@ -93,7 +94,7 @@ Tcategorylist::Tcategorylist(QWidget *parent) : SideWindow(parent)
     QAction *delete1 = popupMenu->addAction(QStringLiteral("Delete"));
     delete1->setObjectName(QStringLiteral("Delete1"));
 
-    auto *hint = new QLabel(QLatin1String(hintText), this);
+    auto *hint = new PlainLabel(QLatin1String(hintText), this);
     hint->setObjectName(QStringLiteral("label_hint"));
     styleLabel(hint, yellow);
     hint->setWordWrap(true);

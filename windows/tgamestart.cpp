@@ -2,6 +2,7 @@
 
 #include "shell/profile.h"
 #include "shell/programfolder.h"
+#include "windows/plaintext.h"
 #include "windows/updownbox.h"
 
 #include <QButtonGroup>
@@ -80,14 +81,14 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
     grid->setVerticalSpacing(6);
     int row = 0;
 
-    auto *heading = new QLabel(QStringLiteral("Game Options"), panel);
+    auto *heading = new PlainLabel(QStringLiteral("Game Options"), panel);
     heading->setObjectName(QStringLiteral("label_heading"));
     styleLabel(heading, navy, font().pointSize() + 4);
     heading->setAlignment(Qt::AlignCenter);
     grid->addWidget(heading, row++, 0, 1, 2);
 
     auto numberRow = [&](const QString &name, const QString &caption, UpDownBox *box) {
-        auto *label = new QLabel(caption, panel);
+        auto *label = new PlainLabel(caption, panel);
         label->setObjectName(name);
         styleLabel(label, navy);
         label->setBuddy(box);
@@ -135,7 +136,7 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
     labelBonus =
         numberRow(QStringLiteral("label_bonus"), QStringLiteral("Letters In Bonus:"), upDown3);
 
-    auto *label4 = new QLabel(QStringLiteral("Winner Determined By:"), panel);
+    auto *label4 = new PlainLabel(QStringLiteral("Winner Determined By:"), panel);
     label4->setObjectName(QStringLiteral("Label4"));
     styleLabel(label4, navy);
     grid->addWidget(label4, row++, 0, 1, 2);
@@ -240,9 +241,9 @@ void Tgamestart::readSettings()
     checkboxCouch->setChecked(text(keyNocouch, textFalse) == QLatin1String(textTrue));
 }
 
-bool Tgamestart::writeSettings()
+QList<QPair<QString, QString>> Tgamestart::settingsValues() const
 {
-    const QList<QPair<QString, QString>> values = {
+    return {
         {QLatin1String(keyPlaytoscore), QString::number(upDown1->value())},
         {QLatin1String(keyCreationtime), QString::number(upDown2->value())},
         {QLatin1String(keyLetters), QString::number(upDown3->value())},
@@ -253,7 +254,12 @@ bool Tgamestart::writeSettings()
         {QLatin1String(keyNocouch), flag(checkboxCouch->isChecked())},
         {QLatin1String(keyPlaybonus), flag(checkboxPlaybonus->isChecked())},
     };
-    if (profile::writeStrings(settingsFile(), QLatin1String(settingsSection), values)) return true;
+}
+
+bool Tgamestart::writeSettings()
+{
+    if (profile::writeStrings(settingsFile(), QLatin1String(settingsSection), settingsValues()))
+        return true;
     notify(QString::fromLatin1(settingsNotSaved).arg(settingsFile()));
     return false;
 }

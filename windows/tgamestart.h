@@ -32,6 +32,8 @@ public:
     // Writes the dialog's keys ("Team Game" is not stored). False when the file
     // could not be written; the player has then been told.
     bool writeSettings();
+    // The dialog's keys and their values as writeSettings writes them.
+    QList<QPair<QString, QString>> settingsValues() const;
 
 public slots:
     void button_startClick();

@@ -6,6 +6,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "windows/plaintext.h"
+
 namespace {
 const char windowTitleText[] = "Quibbleton - Help";
 
@@ -175,9 +177,8 @@ Thelp::Thelp(QWidget *parent) : SideWindow(parent)
     const char *texts[] = {overviewText, connectingText, gamePlayText,
                            scoringText,  licenseText,    documentationText};
     for (int i = 0; i < pageTitles().size(); ++i) {
-        auto *page = new QTextBrowser(pages);
+        auto *page = new SafeTextBrowser(pages);
         page->setObjectName(QStringLiteral("page_%1").arg(i + 1));
-        page->setOpenExternalLinks(true);
         page->setHtml(QString::fromUtf8(texts[i]));
         pages->addTab(page, pageTitles().at(i));
     }

@@ -2,6 +2,7 @@
 
 #include "shell/profile.h"
 #include "shell/programfolder.h"
+#include "windows/plaintext.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -34,7 +35,7 @@ Tphrases::Tphrases(QWidget *parent) : SideWindow(parent)
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(5);
     for (int n = 1; n <= phraseCount; ++n) {
-        auto *label = new QLabel(QString::fromLatin1(labelText).arg(n), this);
+        auto *label = new PlainLabel(QString::fromLatin1(labelText).arg(n), this);
         label->setObjectName(QStringLiteral("label_phrase%1").arg(n));
         styleLabel(label, yellow);
         auto *box = new QLineEdit(this);
@@ -48,7 +49,7 @@ Tphrases::Tphrases(QWidget *parent) : SideWindow(parent)
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
 
-    auto *note = new QLabel(QLatin1String(noteText), this);
+    auto *note = new PlainLabel(QLatin1String(noteText), this);
     note->setObjectName(QStringLiteral("label_note"));
     styleLabel(note, yellow);
     note->setAlignment(Qt::AlignCenter);

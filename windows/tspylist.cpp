@@ -1,5 +1,7 @@
 #include "windows/tspylist.h"
 
+#include "windows/plaintext.h"
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -23,7 +25,7 @@ Tspylist::Tspylist(QWidget *parent) : SideWindow(parent, Qt::Window | Qt::Window
     setObjectName(QStringLiteral("spylist"));
     setWindowTitle(QLatin1String(windowTitleText));
 
-    auto *heading = new QLabel(QLatin1String(headingText), this);
+    auto *heading = new PlainLabel(QLatin1String(headingText), this);
     heading->setObjectName(QStringLiteral("label_heading"));
     styleLabel(heading, yellow, font().pointSize() + 3);
     heading->setAlignment(Qt::AlignCenter);

@@ -113,6 +113,10 @@ public:
         chat.reset(createWindows());
         chat->endProgram = [this] { ++ended; };
         chat->showMessage = [this](const QString &text) { boxes.append(text); };
+        chat->showLastMessage = [this](const QString &text, std::function<void()> then) {
+            boxes.append(text);
+            dismissLast = then;
+        };
         chat->showError = [this](const QString &text) { errors.append(text); };
         chat->pickColour = [this](TColor, TColor &chosen) {
             if (!colourAnswer) return false;
@@ -186,6 +190,7 @@ public:
     QStringList errors;
     QStringList opened;
     std::optional<TColor> colourAnswer;
+    std::function<void()> dismissLast; // the player closes the last message
     int ended = 0;
 };
 

@@ -74,6 +74,45 @@ private slots:
             QCOMPARE(before, sent);
     }
 
+    // A pasted line longer than the host relays is cut at a character
+    // boundary so that the relayed field, colour included, fits.
+    void longLinesAreCut_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("three-byte characters") << QString(22000, QChar(0x2603));
+        QTest::newRow("ascii") << QString(30000, u'a');
+        QTest::newRow("action") << "/me " + QString(22000, QChar(0x2603));
+    }
+    void longLinesAreCut()
+    {
+        QFETCH(QString, typed);
+        auto f = loggedIn();
+        QVERIFY(f);
+        f->chat->chatEntry()->setText(typed);
+        QTest::keyClick(f->chat->chatEntry(), Qt::Key_Return);
+        const QByteArray sent = f->host.waitFor(typed.startsWith('/') ? "CMD_action" : "CMD_chat");
+        const QByteArray field = sent.mid(sent.indexOf("+3+") + 3);
+        QVERIFY(field.size() <= cmd::MaxTextBytes);
+        QVERIFY(field.size() > cmd::MaxTextBytes - 20);
+        QVERIFY(field.endsWith("|clWhite"));
+        const QString line = QString::fromUtf8(field.chopped(8));
+        QVERIFY(typed.contains(line));
+        QVERIFY(!line.contains(QChar::ReplacementCharacter));
+    }
+
+    void markupPhraseIsSentAndShownAsTyped()
+    {
+        auto f = loggedIn();
+        QVERIFY(f);
+        const QString phrase = QStringLiteral("<img src=\"/dev/zero\"> <b>&amp;</b>");
+        f->chat->setPhrase(1, phrase);
+        auto *first = f->find<QToolButton>("b_phrase1");
+        QVERIFY(!first->toolTip().contains(QStringLiteral("<img")));
+        first->click();
+        QCOMPARE(f->host.waitFor(cmd::CMD_action),
+                 "CMD_action+3+ says: " + phrase.toUtf8() + "|clWhite");
+    }
+
     void actionUsesActionColour()
     {
         auto f = loggedIn();
@@ -174,7 +213,7 @@ private slots:
         f->find<QToolButton>("b_phrase2")->click();
         f->chat->setPhrasePause(0);
         auto *seventh = f->find<QToolButton>("b_phrase7");
-        seventh->setToolTip(QStringLiteral("/me dances"));
+        f->chat->setPhrase(7, QStringLiteral("/me dances"));
         seventh->click();
         QVERIFY(f->waitForCount(cmd::CMD_action, 2));
         QCOMPARE(f->host.count(cmd::CMD_action), 2);
@@ -359,6 +398,18 @@ private slots:
         click(pointAt(inside), Qt::LeftButton);
         QCOMPARE(f.opened, QStringList{"www.example.com"});
         QCOMPARE(display->textCursor().selectedText(), QStringLiteral("www.example.com"));
+
+        // Only web addresses open: a file, mail or ftp address is text.
+        for (const QString &address :
+             {QStringLiteral("file:///etc/passwd"), QStringLiteral("ftp://x.example/a"),
+              QStringLiteral("mailto:a@b.example")}) {
+            f.chat->addlinetochat("Ann chats: " + address, 0xC0C0C0);
+            const QString all = display->document()->toPlainText();
+            const QPoint at = pointAt(int(all.lastIndexOf(address)) + 3);
+            QCOMPARE(move(at), Qt::IBeamCursor);
+            click(at, Qt::LeftButton);
+        }
+        QCOMPARE(f.opened, QStringList{"www.example.com"});
     }
 
     void copyTakesTheSelection()

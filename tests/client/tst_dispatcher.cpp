@@ -49,7 +49,12 @@ private slots:
     {
         ChatFixture f;
         f.receive(cmd::host::full());
+        f.receive(cmd::host::full());
+        // The host closes the connection; the program waits for the player.
+        f.chat->sockInfo(f.chat->sock, TSocketInfo::Close, QStringLiteral("Socket Closed"));
         QCOMPARE(f.boxes, QStringList{"Game is full"});
+        QCOMPARE(f.ended, 0);
+        f.dismissLast();
         QCOMPARE(f.ended, 1);
     }
 

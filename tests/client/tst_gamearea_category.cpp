@@ -2,6 +2,7 @@
 // category file and the "Save Category to My list" link.
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +29,8 @@ private slots:
     void saveButtonKnownCategory();
     void catchoosen();
     void saveCategoryLink();
+    void enterSendsWhatWasTyped();
+    void firstPickAfterBecomingChooserSends();
 
 private:
     static QComboBox *box(FakeMainWindow &w, const char *name)
@@ -280,6 +283,45 @@ void tst_gamearea_category::saveCategoryLink()
     QTest::mouseClick(w.control("Label2"), Qt::LeftButton);
     QCOMPARE(w.categories->categories().mid(0, 2), QStringList({"Sea Life", "Sea Life"}));
     QVERIFY(QFile::exists(w.folder.file("acrocats.txt")));
+}
+
+// Completion suggests in a list; Enter sends the box's text as typed, also
+// when the Enter reaches the open list of suggestions.
+void tst_gamearea_category::enterSendsWhatWasTyped()
+{
+    FakeMainWindow w;
+    w.login(3);
+    w.main.show();
+    w.area->getnextplayer("3+f+");
+    QComboBox *own = box(w, "combo_cat");
+    own->lineEdit()->clear();
+    QTest::keyClicks(own->lineEdit(), "Pick");
+    QCOMPARE(own->currentText(), QStringLiteral("Pick"));
+    QWidget *suggestions = own->completer()->popup();
+    QVERIFY(suggestions->isVisible());
+    QTest::keyClick(suggestions, Qt::Key_Return);
+    QCOMPARE(w.takeSent(), wire("CMD_catchoosen+3+Pick"));
+    QVERIFY(!suggestions->isVisible());
+}
+
+// Opening the list takes the focus from the typed text ("General", not yet the
+// box's current entry): that must not count as the pick.
+void tst_gamearea_category::firstPickAfterBecomingChooserSends()
+{
+    FakeMainWindow w;
+    w.login(3);
+    w.main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.main));
+    w.area->getnextplayer("3+f+");
+    QComboBox *own = box(w, "combo_cat");
+    // A press on the arrow focuses the box and opens the list.
+    QTest::mousePress(own, Qt::LeftButton, {}, QPoint(own->width() - 6, own->height() / 2));
+    QAbstractItemView *view = own->view();
+    QVERIFY(view->isVisible());
+    QVERIFY(w.sent.isEmpty());
+    view->setCurrentIndex(view->model()->index(own->findText("Music"), 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(w.takeSent(), wire("CMD_catchoosen+3+Music"));
 }
 
 QTEST_MAIN(tst_gamearea_category)

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "client/checkacro.h"
+#include "net/commands.h"
 #include "tst_round_fixture.h"
 
 class tst_gamearea_entry : public QObject
@@ -16,6 +17,7 @@ private slots:
     void answerBoxVisibility_data();
     void answerBoxVisibility();
     void acceptedAnswerIsSent();
+    void longAnswerIsCutBeforeTheCheck();
     void rejectedAnswerStaysForCorrection();
     void tildeTypedBecomesPlus();
     void filteredAnswerShowsFilterLineAndFails();
@@ -149,6 +151,28 @@ void tst_gamearea_entry::answerBoxVisibility()
     w.area->getnextplayer("1+f+");
     w.area->posttheletters("3+BRD");
     QCOMPARE(w.shown("edit_answer"), slot <= 12);
+}
+
+// 22,000 three-byte characters would exceed the host's message size: the
+// answer is cut to the host's limit, at a character boundary, then checked.
+void tst_gamearea_entry::longAnswerIsCutBeforeTheCheck()
+{
+    FakeMainWindow w;
+    w.login(4);
+    w.main.show();
+    w.area->posttheletters("3+BRD");
+    auto *edit = w.control<QLineEdit>("edit_answer");
+    edit->setText("big red d" + QString(22000, QChar(0x2603)));
+    QTest::keyClick(edit, Qt::Key_Return);
+    const QByteArray sent = w.takeSent();
+    const QByteArray answer = sent.mid(11).chopped(1); // after "CMD_acro+4+", before 0xFF
+    QVERIFY(sent.startsWith("CMD_acro+4+big red d\xE2\x98\x83"));
+    QCOMPARE(answer.size(), cmd::MaxTextBytes - 1); // 9 bytes and 1362 whole characters
+    QCOMPARE(edit->text(), QString::fromUtf8(answer));
+    edit->setText("big " + QString(5000, u'r') + " dog");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(w.sent.isEmpty()); // the cut lost "dog": the check fails
+    QVERIFY(w.shown("label_warning"));
 }
 
 void tst_gamearea_entry::acceptedAnswerIsSent()

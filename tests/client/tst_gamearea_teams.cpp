@@ -237,6 +237,7 @@ void tst_gamearea_teams::histeam()
 
     w.area->histeam("3+2");
     QCOMPARE(w.chatLines.last().first, QStringLiteral("You are on the WHITE team!"));
+    QCOMPARE(w.chatLines.last().second, TColor(0xFFFFFF));
     QCOMPARE(roundstyle::textColour(w.label("label_playername3")), roundstyle::White);
     QCOMPARE(w.visiblePanel(), QString());
 

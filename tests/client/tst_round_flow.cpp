@@ -9,16 +9,28 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSpinBox>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "client/chatdisplay.h"
 #include "client/program.h"
 #include "client/soundplayer.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
+#include "plaintextcheck.h"
 #include "tst_round_fixture.h"
+#include "windows/tacrolog.h"
+#include "windows/tcategorylist.h"
+#include "windows/tspylist.h"
 
 namespace {
 
@@ -43,6 +55,7 @@ private slots:
     void teamGameUpToTheAnswers();
     void plainGameWithBonusRound();
     void teamGameToWinner();
+    void outsideTextIsOnlyText();
 
 private:
     Tchat *join(const QString &name);
@@ -566,3 +579,176 @@ void tst_round_flow::teamGameToWinner()
 
 QTEST_MAIN(tst_round_flow)
 #include "tst_round_flow.moc"
+
+// Every name, category, answer, chat line, phrase and spy name of a whole game
+// is markup that would load a FIFO, follow a file link or turn bold. Every
+// window shows all of it as typed, and nothing ever opens the FIFO.
+void tst_round_flow::outsideTextIsOnlyText()
+{
+    // Opening a FIFO to read blocks until a writer comes: that is how markup
+    // froze a client. The watcher plays the writer: when it finds a reader, the
+    // program opened the FIFO, and the reader is let go at once.
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath("f"));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    std::atomic<bool> stop{false}, opened{false};
+    std::thread watcher([&] {
+        while (!stop) {
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                opened = true;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    const auto stopWatcher = qScopeGuard([&] {
+        stop = true;
+        watcher.join();
+    });
+
+    const QString path = QString::fromLocal8Bit(fifo);
+    const QString img = QStringLiteral("<img src=\"%1\">").arg(path);
+    const QString link = QStringLiteral("<a href=\"file://%1\">x</a>").arg(path);
+    const QString annName = "<b>Ann</b>" + img;
+    const QString bobName = "Bob &amp; " + link;
+    const QString cidName = "<i>Cid</i>";
+    const QString spyName = img + "&lt;spy";
+    const QString category = "<b>Sea</b> &amp; " + img + ' ' + QString(1000, u'c');
+    const QString chatLine = "<b>hi</b> &amp; " + img + ' ' + link + ' ' + QString(3000, u'w');
+    const QString phrase = img + " &amp; <b>wow</b>";
+    const QString spyLine = link + " <u>psst</u>";
+    const QStringList own = {QStringLiteral("label_web")};
+    auto checkWindows = [&](const QStringList &typed) {
+        QCOMPARE(plaincheck::markupShown(own), QStringList());
+        const QStringList shown = plaincheck::shownTexts();
+        for (const QString &text : typed)
+            QVERIFY2(std::any_of(shown.begin(), shown.end(),
+                                 [&](const QString &s) { return s.contains(text); }),
+                     qPrintable("not shown: " + text.left(80)));
+        QVERIFY(!opened);
+    };
+
+    // The players' own files hold markup too: a phrase and a category list.
+    QFile ini(folder->file("zunolobby.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Quibbleton]\r\nPhrase1=" + phrase.toUtf8() + "\r\n");
+    ini.close();
+    QFile cats(folder->file("acrocats.txt"));
+    QVERIFY(cats.open(QIODevice::WriteOnly));
+    cats.write(category.toUtf8() + "\r\nGeneral\r\n");
+    cats.close();
+
+    Tchat *ann = join(annName);
+    QVERIFY(ann);
+    Tchat *bob = join(bobName);
+    QVERIFY(bob);
+    Tchat *cid = join(cidName);
+    QVERIFY(cid);
+    const QList<Tchat *> all = {ann, bob, cid};
+
+    // A spy takes slot 13 while nine silent connections hold slots 4 to 12.
+    QList<QTcpSocket *> fillers;
+    const auto dropFillers = qScopeGuard([&] { qDeleteAll(fillers); });
+    for (int slot = 4; slot <= 13; ++slot) {
+        fillers << new QTcpSocket;
+        fillers.last()->connectToHost(QHostAddress::LocalHost, port);
+        QTRY_VERIFY_WITH_TIMEOUT(server->player(slot).connected, Wait);
+    }
+    QTcpSocket *spy = fillers.takeLast();
+    spy->write(cmd::client::logininfo(13, cmd::GameVersion, spyName.toUtf8()));
+    for (QTcpSocket *filler : std::as_const(fillers))
+        filler->abort();
+    QTRY_VERIFY_WITH_TIMEOUT(!server->player(12).connected, Wait);
+    spy->write(cmd::client::chat(13, spyLine.toUtf8(), "clRed"));
+
+    // Chat: a typed line, a phrase button.
+    bob->chatEntry()->setText(chatLine);
+    QTest::keyClick(bob->chatEntry(), Qt::Key_Return);
+    ann->setPhrasePause(0);
+    QTest::mouseClick(ann->findChild<QWidget *>("b_phrase1"), Qt::LeftButton);
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(bobName + " chats: " + chatLine), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(annName + "  says: " + phrase), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(spyName + " chats: " + spyLine), Wait);
+        QCOMPARE(chat->sideWindows().spylist->spies(), QStringList{"13: " + spyName});
+    }
+    checkWindows({annName, bobName, cidName, spyName, phrase});
+    delete spy;
+
+    // A game to 3 points without a bonus round: one round decides it.
+    pauseOn({cmd::CMD_cats, cmd::CMD_theletters, cmd::CMD_anacro, cmd::CMD_thevotes});
+    QTest::mouseClick(ann->gameArea()->findChild<QWidget *>("button_start"), Qt::LeftButton);
+    Tgamestart *options = ann->gameOptions();
+    options->findChild<QCheckBox *>("checkbox_playbonus")->setChecked(false);
+    options->findChild<QSpinBox *>("UpDown1")->setValue(3);
+    QTest::mouseClick(options->findChild<QPushButton *>("button_start"), Qt::LeftButton);
+
+    QVERIFY(waitPaused(cmd::CMD_cats));
+    Tchat *chooser = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(shown(ann, "panel_catagory"), Wait);
+    for (Tchat *chat : all)
+        if (chat->state().chooserSlot == chat->state().ownSlot) chooser = chat;
+    QVERIFY(chooser);
+    auto *box = chooser->findChild<QComboBox *>("combo_cat");
+    QCOMPARE(box->itemText(0), category); // from the player's category file
+    box->lineEdit()->setText(category);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(server->currentCategory(), category.toUtf8(), Wait);
+    resume();
+
+    // Answers: one word per letter, with markup glued to the words (tabs, not
+    // blanks, inside the tags).
+    QVERIFY(waitPaused(cmd::CMD_theletters));
+    QMap<Tchat *, QString> answers;
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_creating"), Wait);
+        const QString letters = text(chat, "label_letters");
+        QStringList words;
+        for (int k = 0; k < letters.size(); ++k)
+            words << letters[k] + (k == 0   ? "<b>x</b>&amp;" + chat->state().ownName.left(1)
+                                   : k == 1 ? QString(img).replace(u' ', u'\t')
+                                            : QString(link).replace(u' ', u'\t'));
+        answers[chat] = words.join(' ');
+        auto *edit = chat->findChild<QLineEdit *>("edit_answer");
+        edit->setText(answers[chat]);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(server->player(chat->state().ownSlot).acro,
+                                  answers[chat].toUtf8(), Wait);
+    }
+    resume();
+
+    QVERIFY(waitPaused(cmd::CMD_anacro));
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_voting"), Wait);
+        for (Tchat *author : all) {
+            QLabel *acro = label(chat, "label_acro" + QString::number(author->state().ownSlot));
+            QCOMPARE(acro->text(), answers[author]);
+            QCOMPARE(plaincheck::rendered(acro->toolTip(), Qt::AutoText), answers[author]);
+        }
+    }
+    vote(ann, 2);
+    vote(cid, 2);
+    vote(bob, 1);
+    checkWindows({category, answers[ann], answers[bob], answers[cid]});
+    pauseOn({cmd::CMD_thevotes, cmd::CMD_winner});
+    resume();
+
+    QVERIFY(waitPaused(cmd::CMD_thevotes));
+    QTRY_COMPARE_WITH_TIMEOUT(text(cid, "label_wonround"), bobName + " Won The Round!", Wait);
+    QTest::mouseClick(cid->findChild<QWidget *>("button_log2"), Qt::LeftButton);
+    cid->gameArea()->Label2Click();
+    QCOMPARE(cid->acroLog()->entryCount(), 1);
+    pauseOn({});
+    resume();
+
+    for (Tchat *chat : all) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_over"), Wait);
+        QCOMPARE(text(chat, "label_winner1"), bobName + "!");
+    }
+    // A host's malformed number is quoted in the real error box.
+    Tchat fresh;
+    fresh.dispatch(cmd::CMD_updatetime + QByteArray("+") + img.toUtf8());
+    checkWindows({bobName + " has Won the Game!", answers[bob], category, "'" + img + "'"});
+    QVERIFY(!opened);
+}

@@ -65,6 +65,15 @@ private slots:
             << QStringList{"Bob", "h", "true", QString::fromUtf8("😀x")} << LaunchArgs::Host << "Bob"
             << "h" << QString::fromUtf8("😀");
     }
+    // Read before the toolkit could take "-reverse" or "-platform" as its own.
+    void argumentsAsGiven()
+    {
+        const char *argv[] = {"quibbleton", "-reverse", "-platform", "x", "-style=y", nullptr};
+        QCOMPARE(launchArguments(5, argv), (QStringList{"-reverse", "-platform", "x", "-style=y"}));
+        QCOMPARE(parseLaunchArgs(launchArguments(5, argv)).ownName, QStringLiteral("-reverse"));
+        QCOMPARE(launchArguments(1, argv), QStringList());
+    }
+
     void parsing()
     {
         QFETCH(QStringList, arguments);

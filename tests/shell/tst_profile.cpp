@@ -183,6 +183,12 @@ private slots:
         QTest::newRow("line break in a value")
             << QByteArray() << "Phrase1"
             << "one\r\nTop=1" << QByteArray("[Quibbleton]\r\nPhrase1=one  Top=1\r\n");
+        QTest::newRow("leading blank, new key")
+            << QByteArray() << "Phrase1"
+            << " Hi " << QByteArray("[Quibbleton]\r\nPhrase1=Hi\r\n");
+        QTest::newRow("leading blank, blank kept after =")
+            << QByteArray("[Quibbleton]\r\nPhrase1= Hi\r\n") << "Phrase1"
+            << "  Hi" << QByteArray("[Quibbleton]\r\nPhrase1= Hi\r\n");
         QTest::newRow("other bytes untouched")
             << QByteArray("[Lobby]\nName=Caf\xE9\n[Quibbleton]\nTop=1\n") << "Top"
             << "2" << QByteArray("[Lobby]\nName=Caf\xE9\n[Quibbleton]\nTop=2\n");
@@ -195,6 +201,9 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         if (!before.isEmpty()) put(before);
+        QVERIFY(profile::writeString(path(), "Quibbleton", key, value));
+        QCOMPARE(contents(), after);
+        // Saving the same value again changes nothing.
         QVERIFY(profile::writeString(path(), "Quibbleton", key, value));
         QCOMPARE(contents(), after);
     }
