@@ -37,10 +37,12 @@ bool toUnsigned(const QString &text, qulonglong max, qulonglong &out)
 QString hostUsage()
 {
     return QStringLiteral(
-        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help]\n"
+        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--paced-pump] [--help]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
         "  --seed S      seed of the random generator (default: from the clock)\n"
+        "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
+        "                pump, for comparing benchmarks)\n"
         "  --help        show this text\n");
 }
 
@@ -51,6 +53,10 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
         const QString &arg = arguments[i];
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return HostOptionsResult::Help;
+        if (arg == QLatin1String("--paced-pump")) {
+            options.pacedPump = true;
+            continue;
+        }
 
         QString value;
         bool matched = false;

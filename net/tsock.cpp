@@ -71,6 +71,12 @@ const QString ErrServiceNotFound = QStringLiteral("Port Lookup - Could Not Find 
 const QString ErrInfoHandler = QStringLiteral("Error here");
 
 constexpr int ListenBacklog = 5;
+
+void keepAlive(qintptr handle)
+{
+    sockplatform::setKeepAlive(handle, TSock::KeepAliveIdleSeconds,
+                               TSock::KeepAliveIntervalSeconds, TSock::KeepAliveProbes);
+}
 // Sent bytes are cut off the front of the outgoing buffer only in large
 // pieces, so a long backlog is not moved again after every partial send.
 constexpr qsizetype CompactThreshold = 64 * 1024;
@@ -468,6 +474,7 @@ bool TSock::Open()
         return false;
     }
     handle = created;
+    if (isStream) keepAlive(handle);
     ++generation;
     broken = false;
     connecting = false;
@@ -686,6 +693,7 @@ TSock *TSock::adopt(qintptr accepted)
 {
     auto *created = new TSock(this);
     created->handle = accepted;
+    keepAlive(accepted);
     ++created->generation;
     created->peerAddress = peerAddress;
     created->peerPort = peerPort;
