@@ -1,4 +1,5 @@
-// Cutting byte streams into messages and pumping them one per tick.
+// Cutting byte streams into messages and pumping them: in arrival order,
+// each connection within its share.
 #include "net/commands.h"
 #include "net/framing.h"
 
