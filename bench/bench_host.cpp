@@ -15,10 +15,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTcpSocket>
-#include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -70,7 +71,7 @@ public:
                     continue;
                 }
                 const int mark = message.indexOf("#");
-                const int bar = message.lastIndexOf('|');
+                const int bar = message.indexOf('|', mark);
                 if (mark >= 0 && bar > mark) {
                     const int seq = message.mid(mark + 1, bar - mark - 1).toInt();
                     if (seq >= 0 && seq < int(arrivals.size())) arrivals[seq] = now;
@@ -99,15 +100,27 @@ private:
     QByteArray pending;
 };
 
+// Runs the event loop until the condition holds. The loop blocks between
+// events (a socket's data wakes it at once), so receipts are timestamped when
+// they arrive; QTest::qWait would sleep through them in 10 ms steps.
 bool waitFor(const std::function<bool()> &condition, int timeoutMs = 10000)
 {
     QElapsedTimer waited;
     waited.start();
     while (!condition()) {
         if (waited.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QEventLoop slice;
+        QTimer::singleShot(1, Qt::PreciseTimer, &slice, &QEventLoop::quit);
+        slice.exec();
     }
     return true;
+}
+
+void pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // CPU time of all the process's threads in nanoseconds, from the scheduler.
@@ -169,7 +182,7 @@ public:
             return std::all_of(clients.begin(), clients.end(),
                                [](const auto &c) { return c->announced >= 1; });
         });
-        QTest::qWait(300);
+        pause(300);
         return in;
     }
 
@@ -250,7 +263,7 @@ ModeFigures measure(bool paced, int messages, int idleSeconds)
         if (!room.open(paced, messages)) return f;
         for (int seq = 0; seq < messages; ++seq) {
             room.say(*room.clients[seq % Players], seq);
-            QTest::qWait(50);
+            pause(50);
         }
         waitFor([&] { return room.allReceived(messages - 1, all); }, 2000);
         f.relay = room.latency(messages, all);
@@ -258,7 +271,7 @@ ModeFigures measure(bool paced, int messages, int idleSeconds)
         const qint64 beforeNs = cpuNs(room.pid());
         QElapsedTimer idle;
         idle.start();
-        waitFor([&] { return idle.elapsed() >= idleSeconds * 1000; }, idleSeconds * 1000 + 1000);
+        pause(idleSeconds * 1000);
         f.idleCpuMs = double(cpuNs(room.pid()) - beforeNs) / 1e6;
         f.idleCpuPercent = f.idleCpuMs / double(idle.elapsed()) * 100.0;
     }
@@ -275,7 +288,7 @@ ModeFigures measure(bool paced, int messages, int idleSeconds)
         flooder.socket.write(flood);
         for (int seq = 0; seq < talk; ++seq) {
             room.say(*room.clients[1 + seq % (Players - 1)], seq);
-            QTest::qWait(50);
+            pause(50);
         }
         const std::vector<int> others = everyoneBut(0);
         waitFor([&] { return room.allReceived(talk - 1, others); }, 3000);
@@ -296,14 +309,14 @@ ModeFigures measure(bool paced, int messages, int idleSeconds)
             c.socket.write(lines);
             c.onOwnLine = [&c] { c.socket.write(cmd::client::chat(c.slot, "backlog", "clRed")); };
         }
-        QTest::qWait(500);
+        pause(500);
         TimedClient &honest = *room.clients[Players - 1];
         const qint64 beforeNs = cpuNs(room.pid());
         QElapsedTimer during;
         during.start();
         for (int seq = 0; seq < talk; ++seq) {
             room.say(honest, seq);
-            QTest::qWait(50);
+            pause(50);
         }
         f.backlogHostCpuPercent =
             double(cpuNs(room.pid()) - beforeNs) / 1e6 / double(during.elapsed()) * 100.0;
