@@ -248,6 +248,13 @@ bool setKeepAlive(Handle handle, int idleSeconds, int intervalSeconds, int probe
     return true;
 }
 
+bool setNoDelay(Handle handle)
+{
+    const int on = 1;
+    if (::setsockopt(fd(handle), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0) return true;
+    return failed();
+}
+
 bool bindSocket(Handle handle, quint32 address, quint16 port)
 {
     const sockaddr_in sa = makeAddress(address, port);

@@ -46,6 +46,10 @@ bool setReuseAddress(Handle handle);
 // so a peer that vanished without a close is noticed. Options a system lacks
 // are left at its defaults; false only when keep-alive itself cannot be set.
 bool setKeepAlive(Handle handle, int idleSeconds, int intervalSeconds, int probes);
+// Sends each write at once instead of holding small ones back while earlier
+// data waits for its acknowledgement (Nagle's algorithm): the game's messages
+// are short and each is wanted now.
+bool setNoDelay(Handle handle);
 bool bindSocket(Handle handle, quint32 address, quint16 port);
 bool listenSocket(Handle handle, int backlog);
 // InvalidHandle on failure; the peer's address and port on success.

@@ -72,10 +72,12 @@ const QString ErrInfoHandler = QStringLiteral("Error here");
 
 constexpr int ListenBacklog = 5;
 
-void keepAlive(qintptr handle)
+// Every stream connection probes a silent peer and sends without delay.
+void tuneConnection(qintptr handle)
 {
     sockplatform::setKeepAlive(handle, TSock::KeepAliveIdleSeconds,
                                TSock::KeepAliveIntervalSeconds, TSock::KeepAliveProbes);
+    sockplatform::setNoDelay(handle);
 }
 // Sent bytes are cut off the front of the outgoing buffer only in large
 // pieces, so a long backlog is not moved again after every partial send.
@@ -474,7 +476,7 @@ bool TSock::Open()
         return false;
     }
     handle = created;
-    if (isStream) keepAlive(handle);
+    if (isStream) tuneConnection(handle);
     ++generation;
     broken = false;
     connecting = false;
@@ -693,7 +695,7 @@ TSock *TSock::adopt(qintptr accepted)
 {
     auto *created = new TSock(this);
     created->handle = accepted;
-    keepAlive(accepted);
+    tuneConnection(accepted);
     ++created->generation;
     created->peerAddress = peerAddress;
     created->peerPort = peerPort;

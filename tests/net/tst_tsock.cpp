@@ -499,7 +499,8 @@ void TestTSock::acceptedSocketSetup()
                                  "new Lookup: Setting HostName While Connected Has No Effect",
                                  "listener Accept: Created New TSock Structure"}));
 
-    // Both ends probe a silent peer, so one that vanished leaves within a minute.
+    // Both ends probe a silent peer, so one that vanished leaves within a
+    // minute, and send short messages without delay.
     for (TSock *end : {accepted, &client}) {
         int on = 0, idle = 0;
         socklen_t size = sizeof on;
@@ -508,6 +509,8 @@ void TestTSock::acceptedSocketSetup()
         size = sizeof idle;
         QCOMPARE(getsockopt(int(end->Handle()), IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size), 0);
         QCOMPARE(idle, TSock::KeepAliveIdleSeconds);
+        QCOMPARE(getsockopt(int(end->Handle()), IPPROTO_TCP, TCP_NODELAY, &on, &size), 0);
+        QCOMPARE(on, 1);
     }
 
     client.Send("ping");
