@@ -57,8 +57,7 @@ void TServer::logintimerTimer()
     // has LoginTimeoutMs to say who it is.
     const qint64 now = clock();
     for (int s = 1; s <= LastSlot; ++s)
-        if (occupied(s) && !loggedIn[s] && now - admittedAt[s] >= LoginTimeoutMs)
-            disconnectsock(s);
+        if (occupied(s) && !loggedIn[s] && now - admittedAt[s] >= LoginTimeoutMs) disconnectsock(s);
     armLoginTimer();
 }
 

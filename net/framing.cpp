@@ -108,9 +108,9 @@ void ReceiveQueue::refill(Lane &lane, qint64 now) const
     if (fairShare.perSecond <= 0) return;
     // A clock that steps back refills nothing.
     if (now > lane.refilledAt)
-        lane.tokens = std::min(double(fairShare.burst),
-                               lane.tokens + double(now - lane.refilledAt) *
-                                                 fairShare.perSecond / 1000.0);
+        lane.tokens =
+            std::min(double(fairShare.burst),
+                     lane.tokens + double(now - lane.refilledAt) * fairShare.perSecond / 1000.0);
     lane.refilledAt = now;
 }
 
@@ -180,8 +180,7 @@ ReceivedEntry ReceiveQueue::take(QHash<quint64, Lane>::iterator lane, bool spend
     lane->weight -= weightOf(entry.text);
     --count;
     if (spendShare && fairShare.perSecond > 0) lane->tokens -= 1.0;
-    if (lane->entries.empty() &&
-        (fairShare.perSecond <= 0 || lane->tokens >= fairShare.burst))
+    if (lane->entries.empty() && (fairShare.perSecond <= 0 || lane->tokens >= fairShare.burst))
         lanes.erase(lane);
     return entry;
 }
@@ -258,9 +257,8 @@ void ReceiveQueue::schedule()
             break;
         }
         refill(lane, now);
-        const double due = lane.tokens >= 1.0
-                               ? 0.0
-                               : (1.0 - lane.tokens) * 1000.0 / fairShare.perSecond;
+        const double due =
+            lane.tokens >= 1.0 ? 0.0 : (1.0 - lane.tokens) * 1000.0 / fairShare.perSecond;
         if (wait < 0 || due < wait) wait = due;
     }
     if (wait < 0) {

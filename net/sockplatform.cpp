@@ -227,7 +227,7 @@ bool setKeepAlive(Handle handle, int idleSeconds, int intervalSeconds, int probe
 {
     const int on = 1;
     if (::setsockopt(fd(handle), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0) return failed();
-    // The timings are best effort: each system names them its own way.
+        // The timings are best effort: each system names them its own way.
 #if defined(TCP_KEEPIDLE)
     ::setsockopt(fd(handle), IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof idleSeconds);
 #elif defined(TCP_KEEPALIVE)

@@ -75,8 +75,8 @@ constexpr int ListenBacklog = 5;
 // Every stream connection probes a silent peer and sends without delay.
 void tuneConnection(qintptr handle)
 {
-    sockplatform::setKeepAlive(handle, TSock::KeepAliveIdleSeconds,
-                               TSock::KeepAliveIntervalSeconds, TSock::KeepAliveProbes);
+    sockplatform::setKeepAlive(handle, TSock::KeepAliveIdleSeconds, TSock::KeepAliveIntervalSeconds,
+                               TSock::KeepAliveProbes);
     sockplatform::setNoDelay(handle);
 }
 // Sent bytes are cut off the front of the outgoing buffer only in large
