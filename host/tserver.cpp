@@ -47,6 +47,7 @@ TServer::TServer(QObject *parent) : QObject(parent)
 
     receivedlist = new ReceiveQueue(this);
     receivedlist->setPump(PumpPeriodMs, [this](const ReceivedEntry &entry) { dispatch(entry); });
+    receivedlist->setStep([this] { return socktimerTimer(); });
     // Shares are counted on the host's own clock, which tests drive.
     receivedlist->setClock([this] { return clock(); });
     receivedlist->setShare({ShareRate, ShareBurst});
@@ -205,9 +206,9 @@ void TServer::feed(int slot, const QByteArray &bytes)
         disconnectsock(slot);
 }
 
-void TServer::socktimerTimer()
+bool TServer::socktimerTimer()
 {
-    receivedlist->tick();
+    return receivedlist->tick();
 }
 
 void TServer::drainQueue()

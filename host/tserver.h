@@ -119,7 +119,7 @@ public:
     void FormCreate();
     void Sock1Accept(TSock *sender);
     void Sock1Read(TSock *sender);
-    void socktimerTimer();
+    bool socktimerTimer(); // false when no message could be taken
     void tempsockDisconnect(TSock *sender);
     void tempsockInfo(TSock *sender, TSocketInfo socketInfo, const QString &msg);
     void Timer1Timer();

@@ -229,12 +229,14 @@ void ReceiveQueue::dispatch(const ReceivedEntry &entry)
 
 void ReceiveQueue::run()
 {
+    // A copy, as the step may replace itself.
+    const std::function<bool()> next = step ? step : [this] { return tick(); };
     if (mode == PumpMode::Paced) {
-        tick();
+        next();
         return;
     }
     for (int i = 0; i < framing::PumpBatch && mode == PumpMode::Prompt; ++i)
-        if (!tick()) break;
+        if (!next()) break;
     if (mode == PumpMode::Prompt && !timer.isActive()) schedule();
 }
 

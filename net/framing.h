@@ -104,6 +104,9 @@ public:
     // the period of the Paced pump.
     void setPump(int periodMs, Handler handler);
     void setPumpMode(PumpMode mode);
+    // The owner's pump routine, if it has one: it must make one tick() and
+    // return what that returned. The timer runs it in place of tick().
+    void setStep(std::function<bool()> ownerStep) { step = std::move(ownerStep); }
     PumpMode pumpMode() const { return mode; }
     // Every connection's share; the default is no bound.
     void setShare(Share share);
@@ -169,4 +172,5 @@ private:
     Clock clock;
     Handler handler;
     ErrorHandler errorHandler;
+    std::function<bool()> step;
 };
