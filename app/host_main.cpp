@@ -34,6 +34,7 @@ int main(int argc, char *argv[])
     TServer server;
     if (options.seedGiven) server.setSeed(options.seed);
     server.setStageInterval(options.tickMs);
+    if (options.pacedPump) server.setPumpMode(ReceiveQueue::PumpMode::Paced);
     if (!server.startListening(QString::number(options.port))) {
         err << "quibbleton-host: cannot listen on port " << options.port << ": "
             << server.lastListenError() << " (is the port already in use?)\n";

@@ -200,8 +200,9 @@ void Tchat::FormCreate()
 
     receivedlist = new ReceiveQueue(this);
     receivedlist->setObjectName("receivedlist");
-    // The pump (Timer1): one host message per 1 ms tick; it sleeps while the
-    // queue is empty.
+    // The pump (Timer1): host messages are handled as they arrive, in order;
+    // it sleeps while the queue is empty. The host's messages have no share
+    // to keep: the host is bounded by the backlog limit alone.
     receivedlist->setPump(1, [this](const ReceivedEntry &entry) { dispatch(entry.text); });
     phraseClock.start();
 

@@ -38,12 +38,14 @@ QString hostUsage()
 {
     return QStringLiteral(
         "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
-        "                       [--no-discovery] [--help]\n"
+        "                       [--no-discovery] [--paced-pump] [--help]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
         "  --seed S      seed of the random generator (default: from the clock)\n"
         "  --rating R    room rating shown to finders: a adult, e family, n not rated\n"
         "  --no-discovery  do not answer room finders on the local network\n"
+        "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
+        "                pump, for comparing benchmarks)\n"
         "  --help        show this text\n");
 }
 
@@ -54,6 +56,10 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
         const QString &arg = arguments[i];
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return HostOptionsResult::Help;
+        if (arg == QLatin1String("--paced-pump")) {
+            options.pacedPump = true;
+            continue;
+        }
 
         if (arg == QLatin1String("--no-discovery")) {
             options.discovery = false;

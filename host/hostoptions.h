@@ -1,6 +1,6 @@
 // Command line of the dedicated host:
 //   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R] [--no-discovery]
-//                   [--help]
+//                   [--paced-pump] [--help]
 #pragma once
 
 #include <QString>
@@ -16,6 +16,7 @@ struct HostOptions
     // not be found.
     bool discovery = true;
     QString rating; // "a", "e" or empty: what the room list shows
+    bool pacedPump = false; // the fixed-period pump of old, a benchmark baseline
 };
 
 enum class HostOptionsResult

@@ -36,13 +36,21 @@ TServer::TServer(QObject *parent) : QObject(parent)
     Timer1->setInterval(DefaultStageIntervalMs);
     connect(Timer1, &QTimer::timeout, this, &TServer::Timer1Timer);
 
-    receivedlist = new ReceiveQueue(this);
-    receivedlist->setPump(PumpPeriodMs, [this](const ReceivedEntry &entry) { dispatch(entry); });
-    staging = new ReceiveQueue(this);
-
     QElapsedTimer since;
     since.start();
     clock = [since] { return since.elapsed(); };
+
+    receivedlist = new ReceiveQueue(this);
+    receivedlist->setPump(PumpPeriodMs, [this](const ReceivedEntry &entry) { dispatch(entry); });
+    receivedlist->setStep([this] { return socktimerTimer(); });
+    // Shares are counted on the host's own clock, which tests drive.
+    receivedlist->setClock([this] { return clock(); });
+    receivedlist->setShare({ShareRate, ShareBurst});
+    staging = new ReceiveQueue(this);
+
+    logintimer = new QTimer(this);
+    logintimer->setSingleShot(true);
+    connect(logintimer, &QTimer::timeout, this, &TServer::logintimerTimer);
 
     FormCreate();
 }
@@ -181,15 +189,20 @@ void TServer::feed(int slot, const QByteArray &bytes)
         disconnectsock(slot);
 }
 
-void TServer::socktimerTimer()
+bool TServer::socktimerTimer()
 {
-    receivedlist->tick();
+    return receivedlist->tick();
 }
 
 void TServer::drainQueue()
 {
     while (!receivedlist->isEmpty())
-        socktimerTimer();
+        if (!receivedlist->tick()) receivedlist->tick(false);
+}
+
+void TServer::setPumpMode(ReceiveQueue::PumpMode mode)
+{
+    receivedlist->setPumpMode(mode);
 }
 
 int TServer::slotOfConnection(quint64 connection) const
@@ -245,6 +258,8 @@ int TServer::addTestPlayer(int slot, const QByteArray &name)
     takeslot(slot, nullptr);
     sendHook = hook;
     players[slot].name = name;
+    loggedIn[slot] = true;
+    armLoginTimer();
     return slot;
 }
 

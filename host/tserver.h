@@ -2,10 +2,12 @@
 // connections into slots, relays chat, runs the stages of a game on its stage
 // clock and scores the rounds. It never shows anything and runs headless.
 //
-// Two clocks drive it: the message pump `socktimerTimer` (10 ms, one message
-// per tick) and the stage clock `Timer1Timer` (1000 ms by default). Both are
-// plain member functions, so a test can call them directly; the host's notion
-// of "now" and its random generator can be given to it as well.
+// Two routines drive it: the message pump `socktimerTimer` (one message per
+// call; the receive queue calls it as soon as messages arrive, each connection
+// within its fair share) and the stage clock `Timer1Timer` (1000 ms by
+// default). Both are plain member functions, so a test can call them directly;
+// the host's notion of "now" and its random generator can be given to it as
+// well.
 #pragma once
 
 #include <QByteArray>
@@ -42,7 +44,18 @@ public:
     // A connection that lets this much of the host's output pile up unread
     // is not reading any more.
     static constexpr qsizetype MaxUnsentBytes = 4 * 1024 * 1024;
+    // The period of the paced pump of old, kept as a benchmark baseline.
     static constexpr int PumpPeriodMs = 10;
+    // Pump fairness and admission bounds: each connection's messages are
+    // handled at most ShareRate a second with bursts of ShareBurst (beyond
+    // that they wait while everyone else's go on), and a connection that has
+    // not logged in LoginTimeoutMs after its accept is closed. The login check
+    // `logintimerTimer` runs on a timer only while a connection is waiting.
+    static constexpr int ShareRate = 40;
+    static constexpr int ShareBurst = 20;
+    static constexpr qint64 LoginTimeoutMs = 30000;
+    void setPumpMode(ReceiveQueue::PumpMode mode);
+    void logintimerTimer();
 
     struct TPlayer
     {
@@ -96,7 +109,7 @@ public:
     void injectFromConnection(quint64 connection, const QByteArray &entry);
     // Feeds raw bytes as if read from the slot's connection (framing included).
     void injectBytes(int slot, const QByteArray &bytes);
-    // Runs the pump until the queue is empty.
+    // Runs the pump until the queue is empty, shares aside.
     void drainQueue();
     int queuedMessages() const { return receivedlist->size(); }
 
@@ -106,7 +119,7 @@ public:
     void FormCreate();
     void Sock1Accept(TSock *sender);
     void Sock1Read(TSock *sender);
-    void socktimerTimer();
+    bool socktimerTimer(); // false when no message could be taken
     void tempsockDisconnect(TSock *sender);
     void tempsockInfo(TSock *sender, TSocketInfo socketInfo, const QString &msg);
     void Timer1Timer();
@@ -222,6 +235,11 @@ private:
     std::mt19937 rng;
     quint64 lastConnection = 0;
     QString listenError;
+    // When each slot's connection was accepted and whether it has logged in.
+    std::array<qint64, LastRecord + 1> admittedAt{};
+    std::array<bool, LastRecord + 1> loggedIn{};
+    QTimer *logintimer = nullptr;
+    void armLoginTimer();
     // Entries of one read land here first, so the host can count them per
     // connection and drop undispatchable ones before they wait in the queue.
     ReceiveQueue *staging = nullptr;

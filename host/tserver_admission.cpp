@@ -33,6 +33,8 @@ void TServer::takeslot(int slot, TSock *sock)
     p.connected = true;
     p.sock = sock;
     p.connection = ++lastConnection;
+    admittedAt[slot] = clock();
+    loggedIn[slot] = false;
     if (slot > numslots) numslots = slot;
     newslot = slot;
     if (sock) {
@@ -42,6 +44,30 @@ void TServer::takeslot(int slot, TSock *sock)
         sock->OnRead = Sock1->OnRead;
     }
     sendto(slot, cmd::host::sendlogininfo(slot));
+    armLoginTimer();
+}
+
+void TServer::logintimerTimer()
+{
+    // A connection that holds a slot without logging in keeps a player out; it
+    // has LoginTimeoutMs to say who it is.
+    const qint64 now = clock();
+    for (int s = 1; s <= LastSlot; ++s)
+        if (occupied(s) && !loggedIn[s] && now - admittedAt[s] >= LoginTimeoutMs) disconnectsock(s);
+    armLoginTimer();
+}
+
+void TServer::armLoginTimer()
+{
+    // The timer runs only while some connection has yet to log in.
+    qint64 due = -1;
+    for (int s = 1; s <= LastSlot; ++s)
+        if (occupied(s) && !loggedIn[s] && (due < 0 || admittedAt[s] < due)) due = admittedAt[s];
+    if (due < 0) {
+        logintimer->stop();
+        return;
+    }
+    logintimer->start(int(qBound<qint64>(0, due + LoginTimeoutMs - clock(), LoginTimeoutMs)));
 }
 
 void TServer::Sock1Accept(TSock *)
@@ -72,6 +98,10 @@ void TServer::receivedlogininfo(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
     if (!fromSender(reader, slot)) return;
+    if (!loggedIn[slot]) {
+        loggedIn[slot] = true;
+        armLoginTimer();
+    }
     const QByteArray version = reader.field();
     const QByteArray name = cutText(reader.rest(), MaxNameBytes);
     players[slot].name = name;
@@ -152,6 +182,8 @@ void TServer::departure(int slot)
     p.name.clear();
     p.sock = nullptr;
     p.queued = 0;
+    loggedIn[slot] = false;
+    armLoginTimer();
     p.framer.clear();
     receivedlist->removeConnection(p.connection);
     sendall(cmd::host::playerdisconnected(slot, name));

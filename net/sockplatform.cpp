@@ -19,6 +19,7 @@
 #include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -122,6 +123,38 @@ bool setReuseAddress(Handle handle)
 {
     const int on = 1;
     if (::setsockopt(fd(handle), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0) return true;
+    return failed();
+}
+
+bool setKeepAlive(Handle handle, int idleSeconds, int intervalSeconds, int probes)
+{
+    const int on = 1;
+    if (::setsockopt(fd(handle), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0) return failed();
+        // The timings are best effort: each system names them its own way.
+#if defined(TCP_KEEPIDLE)
+    ::setsockopt(fd(handle), IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof idleSeconds);
+#elif defined(TCP_KEEPALIVE)
+    ::setsockopt(fd(handle), IPPROTO_TCP, TCP_KEEPALIVE, &idleSeconds, sizeof idleSeconds);
+#endif
+#if defined(TCP_KEEPINTVL)
+    ::setsockopt(fd(handle), IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, sizeof intervalSeconds);
+#endif
+#if defined(TCP_KEEPCNT)
+    ::setsockopt(fd(handle), IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+#endif
+#if defined(TCP_USER_TIMEOUT)
+    // Probes are not sent while data waits for its acknowledgement; this bounds
+    // that case the same way.
+    const unsigned int userTimeoutMs = unsigned(idleSeconds + intervalSeconds * probes) * 1000u;
+    ::setsockopt(fd(handle), IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+#endif
+    return true;
+}
+
+bool setNoDelay(Handle handle)
+{
+    const int on = 1;
+    if (::setsockopt(fd(handle), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0) return true;
     return failed();
 }
 

@@ -40,6 +40,16 @@ bool setNonBlocking(Handle handle, bool on);
 // Lets a restarted host bind its port while old connections linger in
 // TIME_WAIT; an active listener on the port still makes bind fail.
 bool setReuseAddress(Handle handle);
+// Turns on keep-alive probes for a connection: after `idleSeconds` of silence
+// the system probes every `intervalSeconds`, and `probes` unanswered probes
+// (or data left unacknowledged for as long) end the connection with an error,
+// so a peer that vanished without a close is noticed. Options a system lacks
+// are left at its defaults; false only when keep-alive itself cannot be set.
+bool setKeepAlive(Handle handle, int idleSeconds, int intervalSeconds, int probes);
+// Sends each write at once instead of holding small ones back while earlier
+// data waits for its acknowledgement (Nagle's algorithm): the game's messages
+// are short and each is wanted now.
+bool setNoDelay(Handle handle);
 bool bindSocket(Handle handle, quint32 address, quint16 port);
 bool listenSocket(Handle handle, int backlog);
 // InvalidHandle on failure; the peer's address and port on success.

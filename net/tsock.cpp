@@ -71,6 +71,14 @@ const QString ErrServiceNotFound = QStringLiteral("Port Lookup - Could Not Find 
 const QString ErrInfoHandler = QStringLiteral("Error here");
 
 constexpr int ListenBacklog = 5;
+
+// Every stream connection probes a silent peer and sends without delay.
+void tuneConnection(qintptr handle)
+{
+    sockplatform::setKeepAlive(handle, TSock::KeepAliveIdleSeconds, TSock::KeepAliveIntervalSeconds,
+                               TSock::KeepAliveProbes);
+    sockplatform::setNoDelay(handle);
+}
 // Sent bytes are cut off the front of the outgoing buffer only in large
 // pieces, so a long backlog is not moved again after every partial send.
 constexpr qsizetype CompactThreshold = 64 * 1024;
@@ -468,6 +476,7 @@ bool TSock::Open()
         return false;
     }
     handle = created;
+    if (isStream) tuneConnection(handle);
     ++generation;
     broken = false;
     connecting = false;
@@ -686,6 +695,7 @@ TSock *TSock::adopt(qintptr accepted)
 {
     auto *created = new TSock(this);
     created->handle = accepted;
+    tuneConnection(accepted);
     ++created->generation;
     created->peerAddress = peerAddress;
     created->peerPort = peerPort;

@@ -126,6 +126,13 @@ public:
 
     // At most this many bytes are taken from the system per read notification.
     static constexpr int ReadBlockSize = 32768;
+    // Every connection probes a silent peer: after 30 s without traffic, every
+    // 5 s, and six probes without an answer (or data unacknowledged for 60 s)
+    // end it with an error report, so a peer that vanished without a close
+    // leaves within about a minute.
+    static constexpr int KeepAliveIdleSeconds = 30;
+    static constexpr int KeepAliveIntervalSeconds = 5;
+    static constexpr int KeepAliveProbes = 6;
 
     // Readiness events, numbered as Windows Sockets numbers them. The Qt event
     // loop delivers them through handleNotification; a test may deliver one

@@ -1,4 +1,5 @@
-// Cutting byte streams into messages and pumping them one per tick.
+// Cutting byte streams into messages and pumping them: in arrival order,
+// each connection within its share.
 #include "net/commands.h"
 #include "net/framing.h"
 
@@ -53,6 +54,8 @@ private slots:
     void abandonedMessage();
     void nestedTick();
     void floodIsRefused();
+    void promptPumpInArrivalOrder();
+    void shareBoundsEachConnection();
 };
 
 void TestFraming::splitting_data()
@@ -324,6 +327,64 @@ void TestFraming::floodIsRefused()
     QVERIFY(!again.feed(QByteArray(11, framing::Terminator), r.queue, 3));
     r.queue.takeFirst();
     QVERIFY(again.feed("", r.queue, 3));
+}
+
+void TestFraming::promptPumpInArrivalOrder()
+{
+    // Arrivals are handled by the event loop's next turns, without a period,
+    // and the pump sleeps again once the queue is empty.
+    Recorder r;
+    const int total = 3 * framing::PumpBatch;
+    for (int i = 0; i < total; ++i)
+        r.queue.append("CMD_chat+" + QByteArray::number(i), quint64(1 + i % 3));
+    QVERIFY(r.queue.pumpActive());
+    QTRY_COMPARE(r.dispatched.size(), total);
+    for (int i = 0; i < total; ++i)
+        QCOMPARE(r.dispatched[i].second, QByteArray::number(i));
+    QVERIFY(!r.queue.pumpActive());
+}
+
+void TestFraming::shareBoundsEachConnection()
+{
+    Recorder r;
+    qint64 now = 0;
+    r.queue.setClock([&now] { return now; });
+    r.queue.setShare({10, 3}); // ten a second, three at once
+    const auto send = [&r](quint64 connection, int count) {
+        for (int i = 0; i < count; ++i)
+            r.queue.append("CMD_chat+" + QByteArray::number(connection), connection);
+    };
+    const auto pumpAll = [&r] {
+        while (r.queue.tick()) {
+        }
+    };
+    send(1, 10);
+    send(2, 2);
+    pumpAll();
+    // The flooder's burst goes first (it came first), then the other's
+    // messages pass its waiting ones.
+    QCOMPARE(r.connections, (QList<quint64>{1, 1, 1, 2, 2}));
+    QCOMPARE(r.queue.size(), 7);
+
+    now += 100; // one more share
+    pumpAll();
+    QCOMPARE(r.connections.count(1), 4);
+    now += 10000; // the bucket holds no more than its burst
+    pumpAll();
+    QCOMPARE(r.connections.count(1), 7);
+
+    // A connection whose lane runs dry does not get its share back early.
+    send(3, 3);
+    pumpAll();
+    send(3, 1);
+    QVERIFY(!r.queue.tick());
+    QCOMPARE(r.connections.count(3), 3);
+
+    // The paced pump of old takes the oldest entry, shares aside.
+    r.queue.setPumpMode(ReceiveQueue::PumpMode::Paced);
+    r.drain();
+    QCOMPARE(r.connections.count(1), 10);
+    QCOMPARE(r.connections.last(), 3u);
 }
 
 QTEST_GUILESS_MAIN(TestFraming)

@@ -9,6 +9,8 @@
 #include <QTest>
 
 #include <memory>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <utility>
 
@@ -485,6 +487,20 @@ void TestTSock::acceptedSocketSetup()
     QCOMPARE(setup, QStringList({"new Lookup: Setting PortName While Connected Has No Effect",
                                  "new Lookup: Setting HostName While Connected Has No Effect",
                                  "listener Accept: Created New TSock Structure"}));
+
+    // Both ends probe a silent peer, so one that vanished leaves within a
+    // minute, and send short messages without delay.
+    for (TSock *end : {accepted, &client}) {
+        int on = 0, idle = 0;
+        socklen_t size = sizeof on;
+        QCOMPARE(getsockopt(int(end->Handle()), SOL_SOCKET, SO_KEEPALIVE, &on, &size), 0);
+        QCOMPARE(on, 1);
+        size = sizeof idle;
+        QCOMPARE(getsockopt(int(end->Handle()), IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size), 0);
+        QCOMPARE(idle, TSock::KeepAliveIdleSeconds);
+        QCOMPARE(getsockopt(int(end->Handle()), IPPROTO_TCP, TCP_NODELAY, &on, &size), 0);
+        QCOMPARE(on, 1);
+    }
 
     client.Send("ping");
     QTRY_COMPARE(reads, 1);
