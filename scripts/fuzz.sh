@@ -56,9 +56,11 @@ for t in "${targets[@]}"; do
     echo "FAILED"
     mkdir -p "$findings"
     for f in "$work"/artifacts/*; do
-      [ -e "$f" ] && cp "$f" "$findings/$t-$(basename "$f")"
+      if [ -e "$f" ]; then cp "$f" "$findings/$t-$(basename "$f")"; fi
     done
-    grep -v '^#[0-9]' "$work/log" | tail -40
+    grep -E 'fuzz check failed|^markup:|ERROR:|SUMMARY:|runtime error|Test unit written' \
+      "$work/log" | head -20 || true
+    grep -E '^ +#[0-9]+ ' "$work/log" | head -25 || true
     failed+=("$t")
   fi
 done
