@@ -4,10 +4,9 @@
 // The input is cut into texts at newlines; "$F" in a text stands for a FIFO in
 // a folder of its own (the canary). A thread waits to open the canary for
 // writing, which succeeds only once somebody opens it for reading: the program
-// did, so the thread stops the run. The texts go through a whole round of host
-// messages into the real windows, offscreen; after each step every window is
-// drawn, every label measured and every tooltip shown, as a player would see
-// them.
+// did, so the thread stops the run where the main thread opened it. The texts go through a whole
+// round of host messages into the real windows, offscreen; after each step every window is drawn,
+// every label measured and every tooltip shown, as a player would see them.
 #include "client/program.h"
 #include "client/soundplayer.h"
 #include "fuzz/fuzzsupport.h"
@@ -22,9 +21,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QToolTip>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -34,6 +37,7 @@ using fuzzsupport::Input;
 namespace {
 
 QByteArray canaryPath;
+pthread_t mainThread;
 
 class SilentSounds : public SoundPlayer
 {
@@ -48,6 +52,10 @@ void watchCanary()
         if (fd >= 0) {
             std::fprintf(stderr, "markup: the program opened %s, a file named in outside text\n",
                          canaryPath.constData());
+            // The main thread now waits to read the canary: stopping it there
+            // shows in the report which display path opened it.
+            pthread_kill(mainThread, SIGABRT);
+            std::this_thread::sleep_for(std::chrono::seconds(5));
             std::abort();
         }
         if (errno != EINTR) {
@@ -58,19 +66,26 @@ void watchCanary()
 }
 
 // Everything a player could see now: each window drawn, each label measured
-// (hidden ones too: they show later), each tooltip shown.
+// (hidden ones too: they show later), each tooltip shown. Showing a tooltip may
+// replace the label of the previous one, so the windows are held by guards.
 void look()
 {
-    const QList<QWidget *> windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        windows.append(window);
+    QList<QPointer<QWidget>> withTips;
+    for (const QPointer<QWidget> &window : windows) {
+        if (!window || window->inherits("QTipLabel")) continue;
         if (window->isVisible()) (void)window->grab();
         for (QLabel *label : window->findChildren<QLabel *>())
             (void)label->sizeHint();
-        for (QWidget *widget : window->findChildren<QWidget *>()) {
-            if (widget->toolTip().isEmpty()) continue;
-            QToolTip::showText(QPoint(10, 10), widget->toolTip(), widget);
-            QToolTip::hideText();
-        }
+        for (QWidget *widget : window->findChildren<QWidget *>())
+            if (!widget->toolTip().isEmpty()) withTips.append(widget);
+    }
+    for (const QPointer<QWidget> &widget : withTips) {
+        if (!widget) continue;
+        QToolTip::showText(QPoint(10, 10), widget->toolTip(), widget);
+        QToolTip::hideText();
     }
 }
 
@@ -121,6 +136,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         std::fprintf(stderr, "markup: cannot make the canary %s\n", canaryPath.constData());
         std::abort();
     }
+    mainThread = pthread_self();
     std::thread(watchCanary).detach();
     return 0;
 }

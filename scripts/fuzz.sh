@@ -60,7 +60,7 @@ for t in "${targets[@]}"; do
     done
     grep -E 'fuzz check failed|^markup:|ERROR:|SUMMARY:|runtime error|Test unit written' \
       "$work/log" | head -20 || true
-    grep -E '^ +#[0-9]+ ' "$work/log" | head -25 || true
+    grep -E '^ +#[0-9]+ ' "$work/log" | head -45 || true
     failed+=("$t")
   fi
 done
