@@ -46,15 +46,14 @@ inline void settle()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// A temporary folder made the program's folder for the whole run.
+// A temporary folder made the program's folder for the whole run; it goes
+// when the run ends normally.
 inline QTemporaryDir &programDir()
 {
-    static QTemporaryDir *dir = [] {
-        auto *d = new QTemporaryDir;
-        setProgramFolder(d->path());
-        return d;
-    }();
-    return *dir;
+    static QTemporaryDir dir;
+    static const bool set = (setProgramFolder(dir.path()), true);
+    (void)set;
+    return dir;
 }
 
 // Reads an input front to back: single bytes for choices, and texts that run to
