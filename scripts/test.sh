@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the layer rules, then builds Quibbleton twice (normal, and with AddressSanitizer +
-# UndefinedBehaviorSanitizer) and runs the whole test suite in each build.
+# UndefinedBehaviorSanitizer) and runs the whole test suite in each build; then builds the
+# fuzz targets with clang and runs each for a short while (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -20,3 +21,5 @@ echo "== normal build =="
 run_build build
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
 run_build build-asan -DQUIB_SANITIZE=ON -DQUIB_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+echo "== fuzz targets (libFuzzer, AddressSanitizer + UndefinedBehaviorSanitizer) =="
+scripts/fuzz.sh 20
