@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <array>
 #include <functional>
@@ -101,6 +102,19 @@ public:
     int queuedMessages() const { return receivedlist->size(); }
 
     bool occupied(int slot) const;
+
+    // The slot that holds the hosting player's rights (starting games,
+    // removing players, hearing of other versions); 0 while nobody does.
+    // They go to the first connection that is not one of this program's own
+    // computer players, and stay with it until it leaves; the next such
+    // newcomer then takes them, as a newcomer in slot 1 would.
+    int hostingSlot() const { return hostslot; }
+    // Connections from 127.0.0.1 on these source ports are this program's
+    // own computer players: they never get the hosting player's rights. The
+    // owner of the computer players marks a port before its connection can
+    // be accepted and unmarks it once closed. Names play no part in this.
+    void markComputerPort(quint16 port, bool computer);
+    bool isComputerSlot(int slot) const;
 
     // Events and routines.
     void FormCreate();
@@ -203,6 +217,9 @@ private:
     std::mt19937 rng;
     quint64 lastConnection = 0;
     QString listenError;
+    int hostslot = 0;
+    QSet<quint16> computerPorts;
+    std::array<bool, LastRecord + 1> computerSlots{};
     // Entries of one read land here first, so the host can count them per
     // connection and drop undispatchable ones before they wait in the queue.
     ReceiveQueue *staging = nullptr;

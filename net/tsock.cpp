@@ -1,5 +1,7 @@
 #include "net/tsock.h"
 
+#include <QtEndian>
+
 #include "net/sockplatform.h"
 #include "net/tsockstream.h"
 #include "net/tsockthread.h"
@@ -791,6 +793,11 @@ void TSock::ReceiveDatagram(QByteArray &text, QString &host)
 QString TSock::RemoteAddress() const
 {
     return sockplatform::dotted(peerAddress);
+}
+
+quint16 TSock::RemotePort() const
+{
+    return qFromBigEndian(peerPort);
 }
 
 quint16 TSock::LocalPort() const

@@ -2,7 +2,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "client/checkacro.h"
+#include "game/checkacro.h"
 #include "tst_round_fixture.h"
 
 class tst_gamearea_entry : public QObject
