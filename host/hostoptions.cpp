@@ -2,6 +2,7 @@
 
 namespace {
 const int MaxTickMs = 3600 * 1000;
+const int MaxBots = 11;
 
 // The value of `--name V` or `--name=V`; advances `i` past what it used.
 bool optionValue(const QStringList &args, int &i, const QString &name, QString &value,
@@ -37,10 +38,11 @@ bool toUnsigned(const QString &text, qulonglong max, qulonglong &out)
 QString hostUsage()
 {
     return QStringLiteral(
-        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help]\n"
+        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--bots K] [--help]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
         "  --seed S      seed of the random generator (default: from the clock)\n"
+        "  --bots K      computer players in the room (0 to 11, default 0)\n"
         "  --help        show this text\n");
 }
 
@@ -90,6 +92,18 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
             }
             options.seed = quint32(number);
             options.seedGiven = true;
+            continue;
+        }
+        if (!optionValue(arguments, i, QStringLiteral("--bots"), value, matched)) {
+            error = QStringLiteral("--bots needs a value");
+            return HostOptionsResult::Error;
+        }
+        if (matched) {
+            if (!toUnsigned(value, MaxBots, number)) {
+                error = QStringLiteral("invalid number of computer players: ") + value;
+                return HostOptionsResult::Error;
+            }
+            options.bots = int(number);
             continue;
         }
         error = QStringLiteral("unknown argument: ") + arg;

@@ -1,5 +1,5 @@
 // Command line of the dedicated host:
-//   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help]
+//   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--bots K] [--help]
 #pragma once
 
 #include <QString>
@@ -11,6 +11,7 @@ struct HostOptions
     int tickMs = 1000;
     bool seedGiven = false;
     quint32 seed = 0;
+    int bots = 0; // computer players the executable puts into its room
 };
 
 enum class HostOptionsResult
