@@ -16,6 +16,8 @@ BotRoom::BotRoom(const BotRoomConfig &c, QObject *parent, const Lexicon *lex)
 
 BotRoom::~BotRoom()
 {
+    // The owner may be half gone itself: the players leave without a word to it.
+    blockSignals(true);
     stopAll();
 }
 

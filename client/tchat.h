@@ -35,6 +35,7 @@ class Tcategorylist;
 class Tdownload;
 class Tgamearea;
 class Tgamestart;
+class BotRoom;
 class Thelp;
 class Tphrases;
 class Tspylist;
@@ -73,6 +74,15 @@ public:
         Tgamestart *gamestart = nullptr;
     };
     void setWindows(const Windows &windows);
+
+    // The computer players this program runs in its own room (null until the
+    // hosting player's first arrival). Leaving the room: stopComputerPlayers().
+    BotRoom *computerPlayers() const { return botRoom; }
+    void stopComputerPlayers();
+    // Defaults of the settings kept in our own section of the shared file.
+    static constexpr char ExtrasSection[] = "QuibbletonExtras";
+    static constexpr char KeyComputerPlayers[] = "ComputerPlayers";
+    static constexpr int SoloComputerPlayers = 3;
     const Windows &sideWindows() const { return windows; }
 
     // ClientContext.
@@ -197,6 +207,14 @@ private:
     void openConnection(const QString &host);
     void connectGameOptions(Tgamestart *dialog);
     QWidget *control(const char *name) const;
+    // Computer players (tchat_bots.cpp).
+    void buildComputerPlayerMenu(QMenu *options);
+    void startComputerPlayers();
+    bool makeBotRoom();
+    void storeComputerPlayers();
+    void AddComputerPlayer1Click();
+    void RemoveComputerPlayer1Click();
+    void computerPlayersChanged(int count);
 
     // Controls, by their design names.
     QWidget *client = nullptr;
@@ -265,4 +283,10 @@ private:
     std::optional<QStringList> launchArguments;
     quint16 gamePort = DefaultGamePort;
     quint16 lobbyPort = DefaultLobbyPort;
+
+    BotRoom *botRoom = nullptr;
+    bool soloGame = false;
+    bool computerPlayersStarted = false;
+    QAction *AddComputerPlayer1 = nullptr;
+    QAction *RemoveComputerPlayer1 = nullptr;
 };
