@@ -1,9 +1,11 @@
 // quibbleton-host: the game host without a window.
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
 
+#include "bots/botroom.h"
 #include "host/hostoptions.h"
 #include "host/quitsignals.h"
 #include "host/roomfacts.h"
@@ -40,7 +42,19 @@ int main(int argc, char *argv[])
             << server.lastListenError() << " (is the port already in use?)\n";
         return 1;
     }
+    // The room's own computer players join first; they never hold the
+    // hosting player's rights, which go to the first person to join.
+    BotRoomConfig botConfig;
+    botConfig.port = server.listeningPort();
+    botConfig.seed =
+        options.seedGiven ? options.seed : quint32(QDateTime::currentMSecsSinceEpoch());
+    BotRoom bots(botConfig);
+    bots.portHook = [&server](quint16 port, bool computer) {
+        server.markComputerPort(port, computer);
+    };
+    bots.setCount(options.bots);
     QObject::connect(&quit, &QuitSignals::quitRequested, &app, [&] {
+        bots.stopAll();
         server.closeAll();
         app.quit();
     });

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 
 #include "client/colortext.h"
+#include "game/categories.h"
 #include "net/commands.h"
 #include "resources/resourcenames.h"
 #include "windows/plaintext.h"
@@ -27,66 +28,6 @@ const QString CategoryCaption = QStringLiteral("Category: ");
 const QString DefaultCategory = QStringLiteral("General");
 const int CategoryStageSeconds = 18;
 const int DroppedRows = 20;
-
-// The typed-or-picked box's own list, used until the player keeps a file.
-const QStringList &comboCategories()
-{
-    static const QStringList list = {"Cartoons",
-                                     "Computers",
-                                     "Food",
-                                     "General",
-                                     "Movie Stars",
-                                     "Movies",
-                                     "Music",
-                                     "Parties",
-                                     "Pick up Lines",
-                                     "Fables",
-                                     "Unusual Occupations",
-                                     "Money",
-                                     "Body Parts",
-                                     "Children's Stories",
-                                     "Fast Food",
-                                     "Internet ",
-                                     "Summertime",
-                                     "Wintertime",
-                                     "Daytime Activities",
-                                     "Nighttime Activities",
-                                     "School",
-                                     "Animals",
-                                     "Books",
-                                     "Restaurants",
-                                     "Airplanes",
-                                     "Automobiles",
-                                     "Parents",
-                                     "Children's",
-                                     "Grandparents",
-                                     "History",
-                                     "Government"};
-    return list;
-}
-
-// The pick-only list offered when only the fixed list may be used.
-QStringList fixedCategories()
-{
-    QStringList list = comboCategories();
-    list[list.indexOf(QStringLiteral("Children's"))] = QStringLiteral("Children");
-    list << "Elections"
-         << "Overseas"
-         << "Military"
-         << "Sports"
-         << "Florida"
-         << "Beach"
-         << "Forest"
-         << "Mountains"
-         << "Homework"
-         << "Saturday"
-         << "Sunday"
-         << "Theme Parks"
-         << "Women"
-         << "Men"
-         << "Banks";
-    return list;
-}
 
 // A combo box that reports the opening of its list.
 class CategoryBox : public QComboBox
@@ -148,12 +89,12 @@ void Tgamearea::buildCategoryPanel()
         box->hide();
         return box;
     };
-    combo_cat = makeBox("combo_cat", true, comboCategories());
+    combo_cat = makeBox("combo_cat", true, categories::comboCategories());
     combo_cat->setCurrentText(DefaultCategory);
     connect(combo_cat->lineEdit(), &QLineEdit::textEdited, this,
             [this] { combo_catChange(combo_cat); });
     combo_cat->lineEdit()->installEventFilter(this);
-    combo_cat1 = makeBox("combo_cat1", false, fixedCategories());
+    combo_cat1 = makeBox("combo_cat1", false, categories::fixedCategories());
     combo_cat1->setCurrentIndex(combo_cat1->findText(DefaultCategory));
 
     label_choosecat2 = categoryCaption(panel_catagory, "label_choosecat2", OwnCategoryCaption,

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "client/checkacro.h"
+#include "game/checkacro.h"
 #include "net/commands.h"
 #include "windows/plaintext.h"
 

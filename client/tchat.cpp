@@ -264,6 +264,7 @@ void Tchat::buildMenus()
     Scrollchatoff2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     ResetScreenLocation1 =
         item(options, "ResetScreenLocation1", QStringLiteral("Reset Screen Location"));
+    buildComputerPlayerMenu(options);
 
     QMenu *view = bar->addMenu(QStringLiteral("View"));
     SpyList1 = item(view, "SpyList1", QStringLiteral("Spy List"));
@@ -525,6 +526,7 @@ void Tchat::processparams(const QStringList &arguments)
         if (windows.download) windows.download->show();
         st.hostAddress = args.hostAddress;
         st.ownName = args.ownName;
+        soloGame = true;
         hostpress();
         return;
     }

@@ -37,6 +37,7 @@ class Tcategorylist;
 class Tdownload;
 class Tgamearea;
 class Tgamestart;
+class BotRoom;
 class Thelp;
 class Tphrases;
 class Tplaywithothers;
@@ -76,6 +77,15 @@ public:
         Tgamestart *gamestart = nullptr;
     };
     void setWindows(const Windows &windows);
+
+    // The computer players this program runs in its own room (null until the
+    // hosting player's first arrival). Leaving the room: stopComputerPlayers().
+    BotRoom *computerPlayers() const { return botRoom; }
+    void stopComputerPlayers();
+    // Defaults of the settings kept in our own section of the shared file.
+    static constexpr char ExtrasSection[] = "QuibbletonExtras";
+    static constexpr char KeyComputerPlayers[] = "ComputerPlayers";
+    static constexpr int SoloComputerPlayers = 3;
     const Windows &sideWindows() const { return windows; }
 
     // ClientContext.
@@ -139,8 +149,8 @@ public:
     // Leaves the current room cleanly: settings saved, own computer players
     // and own host stopped, the connection closed without ending the program.
     void leaveroom();
-    // The one place where leaving a room stops the computer players this
-    // program runs; they play on its own host, so they go first.
+    // Told when leaving a room has stopped the computer players this program
+    // runs (they play on its own host, so they go first); tests observe it.
     std::function<void()> stopOwnComputerPlayers;
     DiscoveryResponder *discoveryResponder() const { return responder; }
     JoinAttempt *pendingJoin() const;
@@ -226,6 +236,14 @@ private:
                       const QString &rating);
     void connectGameOptions(Tgamestart *dialog);
     QWidget *control(const char *name) const;
+    // Computer players (tchat_bots.cpp).
+    void buildComputerPlayerMenu(QMenu *options);
+    void startComputerPlayers();
+    bool makeBotRoom();
+    void storeComputerPlayers();
+    void AddComputerPlayer1Click();
+    void RemoveComputerPlayer1Click();
+    void computerPlayersChanged(int count);
 
     // Controls, by their design names.
     QWidget *client = nullptr;
@@ -301,4 +319,10 @@ private:
     Tplaywithothers *playwithothers = nullptr;
     QPointer<JoinAttempt> joining;
     DiscoveryResponder *responder = nullptr;
+
+    BotRoom *botRoom = nullptr;
+    bool soloGame = false;
+    bool computerPlayersStarted = false;
+    QAction *AddComputerPlayer1 = nullptr;
+    QAction *RemoveComputerPlayer1 = nullptr;
 };

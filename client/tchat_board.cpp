@@ -52,6 +52,7 @@ void Tchat::newplayerinfo(const QByteArray &remainder)
     if (slot == st.ownSlot) {
         addlinetochat(QString::fromLatin1(YouAreConnected), colortext::clYellow);
         loadinifile();
+        if (st.isHost) startComputerPlayers();
         QString notice;
         st.filterOn = false;
         if (st.roomRating == QLatin1String("a")) {

@@ -85,8 +85,9 @@ void Tchat::leaveroom()
 {
     if (settingsRead) saveinifile();
 
-    // Hook for the computer players this program started: they play on its
-    // own host and must go before it does.
+    // The computer players this program started play on its own host and
+    // must go before it does.
+    stopComputerPlayers();
     if (stopOwnComputerPlayers) stopOwnComputerPlayers();
 
     // Our connection closes quietly: its close report would end the program.

@@ -2,6 +2,7 @@
 
 namespace {
 const int MaxTickMs = 3600 * 1000;
+const int MaxBots = 11;
 
 // The value of `--name V` or `--name=V`; advances `i` past what it used.
 bool optionValue(const QStringList &args, int &i, const QString &name, QString &value,
@@ -38,11 +39,13 @@ QString hostUsage()
 {
     return QStringLiteral(
         "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
-        "                       [--no-discovery] [--paced-pump] [--help]\n"
+        "                       [--no-discovery] [--paced-pump] [--bots K]\n"
+        "                       [--help]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
         "  --seed S      seed of the random generator (default: from the clock)\n"
         "  --rating R    room rating shown to finders: a adult, e family, n not rated\n"
+        "  --bots K      computer players in the room (0 to 11, default 0)\n"
         "  --no-discovery  do not answer room finders on the local network\n"
         "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
         "                pump, for comparing benchmarks)\n"
@@ -116,6 +119,18 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
                 return HostOptionsResult::Error;
             }
             options.rating = value == QLatin1String("n") ? QString() : value;
+            continue;
+        }
+        if (!optionValue(arguments, i, QStringLiteral("--bots"), value, matched)) {
+            error = QStringLiteral("--bots needs a value");
+            return HostOptionsResult::Error;
+        }
+        if (matched) {
+            if (!toUnsigned(value, MaxBots, number)) {
+                error = QStringLiteral("invalid number of computer players: ") + value;
+                return HostOptionsResult::Error;
+            }
+            options.bots = int(number);
             continue;
         }
         error = QStringLiteral("unknown argument: ") + arg;

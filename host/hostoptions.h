@@ -1,6 +1,6 @@
 // Command line of the dedicated host:
 //   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R] [--no-discovery]
-//                   [--paced-pump] [--help]
+//                   [--paced-pump] [--bots K] [--help]
 #pragma once
 
 #include <QString>
@@ -17,6 +17,7 @@ struct HostOptions
     bool discovery = true;
     QString rating; // "a", "e" or empty: what the room list shows
     bool pacedPump = false; // the fixed-period pump of old, a benchmark baseline
+    int bots = 0; // computer players the executable puts into its room
 };
 
 enum class HostOptionsResult

@@ -228,7 +228,7 @@ void TServer::dispatch(const ReceivedEntry &entry)
     if (c == cmd::CMD_chat) chat(slot, r);
     if (c == cmd::CMD_action) action(slot, r);
     // Only the hosting player's connection may start or restart a game.
-    if (c == cmd::CMD_startgame && slot == 1) startgame(r);
+    if (c == cmd::CMD_startgame && slot == hostslot) startgame(r);
     if (c == cmd::CMD_catchoosen && gamestate == "selecting") catchoosen(slot, r);
     if (c == cmd::CMD_acro && gamestate == "creating") acrosent(slot, r);
     if (c == cmd::CMD_choosenacro) choosenacro(slot, r);

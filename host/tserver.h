@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <array>
 #include <functional>
@@ -115,6 +116,19 @@ public:
 
     bool occupied(int slot) const;
 
+    // The slot that holds the hosting player's rights (starting games,
+    // removing players, hearing of other versions); 0 while nobody does.
+    // They go to the first connection that is not one of this program's own
+    // computer players, and stay with it until it leaves; the next such
+    // newcomer then takes them, as a newcomer in slot 1 would.
+    int hostingSlot() const { return hostslot; }
+    // Connections from 127.0.0.1 on these source ports are this program's
+    // own computer players: they never get the hosting player's rights. The
+    // owner of the computer players marks a port before its connection can
+    // be accepted and unmarks it once closed. Names play no part in this.
+    void markComputerPort(quint16 port, bool computer);
+    bool isComputerSlot(int slot) const;
+
     // Events and routines.
     void FormCreate();
     void Sock1Accept(TSock *sender);
@@ -167,7 +181,7 @@ public:
     // The room's public facts, read-only (tserver_facts.cpp).
     int playersPresent() const; // occupied slots 1 to 12
     int spiesPresent() const;   // occupied slots 13 to 15
-    QByteArray hostingPlayerName() const; // slot 1's name; empty while vacant
+    QByteArray hostingPlayerName() const; // empty while nobody holds the rights
 
 private:
     friend class TServerProbe;
@@ -240,6 +254,9 @@ private:
     std::array<bool, LastRecord + 1> loggedIn{};
     QTimer *logintimer = nullptr;
     void armLoginTimer();
+    int hostslot = 0;
+    QSet<quint16> computerPorts;
+    std::array<bool, LastRecord + 1> computerSlots{};
     // Entries of one read land here first, so the host can count them per
     // connection and drop undispatchable ones before they wait in the queue.
     ReceiveQueue *staging = nullptr;

@@ -37,6 +37,9 @@ void TServer::takeslot(int slot, TSock *sock)
     loggedIn[slot] = false;
     if (slot > numslots) numslots = slot;
     newslot = slot;
+    computerSlots[slot] = sock && sock->RemoteAddress() == QLatin1String("127.0.0.1") &&
+                          computerPorts.contains(sock->RemotePort());
+    if (hostslot == 0 && !computerSlots[slot]) hostslot = slot;
     if (sock) {
         sock->setTag(slot);
         sock->OnDisconnect = tempsock->OnDisconnect;
@@ -114,7 +117,7 @@ void TServer::receivedlogininfo(int slot, const QByteArray &remainder)
     }
     // A different version is reported, never enforced.
     if (version != cmd::GameVersion) {
-        if (occupied(1)) sendto(1, cmd::host::havewrongversion(name));
+        if (occupied(hostslot)) sendto(hostslot, cmd::host::havewrongversion(name));
         if (occupied(slot)) sendto(slot, cmd::host::wrongversion());
     }
     if (gamerunning && occupied(slot)) {
@@ -128,7 +131,7 @@ void TServer::receivedlogininfo(int slot, const QByteArray &remainder)
 void TServer::kickhim(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot) || slot != 1) return;
+    if (!fromSender(reader, slot) || slot != hostslot) return;
     int target = 0;
     if (!reader.number(target)) return;
     if (target >= 1 && target <= LastSlot) disconnectsock(target);
@@ -177,6 +180,8 @@ void TServer::departure(int slot)
     }
     // Score, answer, vote and team stay: the round may still count the answer.
     const QByteArray name = p.name;
+    if (slot == hostslot) hostslot = 0;
+    computerSlots[slot] = false;
     TSock *sock = p.sock;
     p.connected = false;
     p.name.clear();
@@ -189,6 +194,19 @@ void TServer::departure(int slot)
     sendall(cmd::host::playerdisconnected(slot, name));
     // The socket may be in the middle of reporting its own close.
     if (sock) sock->deleteLater();
+}
+
+void TServer::markComputerPort(quint16 port, bool computer)
+{
+    if (computer)
+        computerPorts.insert(port);
+    else
+        computerPorts.remove(port);
+}
+
+bool TServer::isComputerSlot(int slot) const
+{
+    return slot >= 1 && slot <= LastSlot && occupied(slot) && computerSlots[slot];
 }
 
 void TServer::chat(int slot, const QByteArray &remainder)

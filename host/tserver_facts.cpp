@@ -18,7 +18,8 @@ int TServer::spiesPresent() const
     return count;
 }
 
+// The person holding the hosting player's rights, never a computer player.
 QByteArray TServer::hostingPlayerName() const
 {
-    return occupied(1) ? players[1].name : QByteArray();
+    return hostslot > 0 && occupied(hostslot) ? players[hostslot].name : QByteArray();
 }

@@ -1,6 +1,8 @@
 #include "net/tsock.h"
 
 #include "net/sockerrors.h"
+#include <QtEndian>
+
 #include "net/sockplatform.h"
 #include "net/tsockstream.h"
 #include "net/tsockthread.h"
@@ -801,6 +803,11 @@ void TSock::ReceiveDatagram(QByteArray &text, QString &host)
 QString TSock::RemoteAddress() const
 {
     return sockplatform::dotted(peerAddress);
+}
+
+quint16 TSock::RemotePort() const
+{
+    return qFromBigEndian(peerPort);
 }
 
 quint16 TSock::LocalPort() const

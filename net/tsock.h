@@ -109,6 +109,8 @@ public:
     bool SendDatagram(const QByteArray &text, const QString &host);
     void ReceiveDatagram(QByteArray &text, QString &host);
     QString RemoteAddress() const;
+    // The peer's port of an accepted or connected socket (host byte order).
+    quint16 RemotePort() const;
     quint32 HostLookup(const QString &name);
     quint16 PortLookup(const QString &name);
     static QString ErrorName(int number);

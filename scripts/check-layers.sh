@@ -16,8 +16,8 @@ declare -A may=(
     [resources]=""
     [windows]="net shell resources"
     [download]="resources"
-    [client]="net host shell windows download resources game"
-    [app]="client host shell net"
+    [client]="net host shell windows download resources game bots"
+    [app]="client host shell net bots"
 )
 # Folders with their own rules: the tests and benchmarks may include any layer.
 exempt=" tests bench fuzz cmake scripts docs "

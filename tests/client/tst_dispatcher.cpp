@@ -237,6 +237,8 @@ private slots:
         QCOMPARE(f.boxes,
                  QStringList{"This game is not rated. Content might not be suitable for all ages"});
 
+        // The solo room fills with three computer players first.
+        QTRY_COMPARE(f.lines().filter(QStringLiteral(" (cpu) is Connected.")).size(), 3);
         // A chat line goes round through the host.
         QTest::keyClicks(f.chat->chatEntry(), QStringLiteral("hi all"));
         QTest::keyClick(f.chat->chatEntry(), Qt::Key_Return);

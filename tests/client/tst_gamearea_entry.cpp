@@ -2,7 +2,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "client/checkacro.h"
+#include "game/checkacro.h"
 #include "net/commands.h"
 #include "tst_round_fixture.h"
 

@@ -1,6 +1,6 @@
-#include "client/checkacro.h"
+#include "game/checkacro.h"
 
-#include "client/wordfilter.h"
+#include "game/wordfilter.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "client/wordfilter.h"
+#include "game/wordfilter.h"
 
 class tst_wordfilter : public QObject
 {

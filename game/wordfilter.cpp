@@ -1,4 +1,4 @@
-#include "client/wordfilter.h"
+#include "game/wordfilter.h"
 
 namespace WordFilter {
 namespace {

@@ -1,0 +1,28 @@
+// Command line of the headless computer players:
+//   quibbleton-bot --host ADDRESS [--port N] [--count K] [--seed S]
+//                  [--name-prefix P] [--level easy|normal|hard] [--help]
+#pragma once
+
+#include <QStringList>
+
+#include "bots/botroom.h"
+
+struct BotOptions
+{
+    BotRoomConfig room;
+    int count = 1;
+    bool seedGiven = false;
+};
+
+enum class BotOptionsResult
+{
+    Run,
+    Help,
+    Error
+};
+
+// Reads the arguments (the program name first). On Error, `error` holds a
+// one-line reason.
+BotOptionsResult parseBotOptions(const QStringList &arguments, BotOptions &options, QString &error);
+
+QString botUsage();

@@ -1,0 +1,128 @@
+// BotPlayer: one computer player, a real client of the host over TCP. It
+// logs in like any client and then plays from what the host tells it: it
+// chooses a category when it is the chooser, writes one answer per round,
+// votes once for the answer it likes best among the others', and answers in
+// the bonus round only when listed. It sends nothing a well-behaved client
+// would not.
+//
+// It paces itself by the host's stage clock: every stage message and every
+// CMD_updatetime says how many ticks of the stage are left, so the player
+// knows where it is in the stage and how long a tick lasts, and acts at a
+// randomised tick of the stage. Each CMD_updatetime is also a last chance:
+// when no later one would leave time, it acts there and then.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include "bots/acromaker.h"
+#include "net/framing.h"
+
+class QTimer;
+class TSock;
+
+struct BotConfig
+{
+    QString host = QStringLiteral("127.0.0.1");
+    quint16 port = 7772;
+    QByteArray name; // the login name, " (cpu)" included
+    quint32 seed = 0;
+    Difficulty difficulty = Difficulty::Normal;
+    bool family = true;
+};
+
+class BotPlayer : public QObject
+{
+    Q_OBJECT
+public:
+    BotPlayer(const BotConfig &config, const Lexicon &lexicon, QObject *parent = nullptr);
+    ~BotPlayer() override;
+
+    // Starts connecting; false when the connection cannot even be started.
+    bool start();
+    // Leaves the room: closes the connection, which the host and the other
+    // players see as an ordinary departure. `gone` follows.
+    void leave();
+
+    // The local port of the connection (known as soon as it is started), so
+    // an owner that also runs the host can tell its own players apart.
+    quint16 localPort() const { return port; }
+    QByteArray name() const { return config.name; }
+    int slot() const { return ownSlot; }
+    bool isGone() const { return finished; }
+    // Names of everybody else in the room as this player knows them.
+    QList<QByteArray> roomNames() const { return names.values(); }
+
+    // Seam for tests: one message from the host (terminator removed).
+    void handle(const QByteArray &entry);
+
+signals:
+    void loggedIn(BotPlayer *self);
+    // The connection has closed: left, removed by the host or the host is gone.
+    void gone(BotPlayer *self);
+
+private:
+    enum class Stage
+    {
+        Idle,
+        Selecting,
+        Creating,
+        Voting
+    };
+    enum class Task
+    {
+        None,
+        Category,
+        Answer,
+        Vote
+    };
+
+    void readable();
+    void closed();
+    void send(const QByteArray &message);
+
+    void beginStage(Stage stage, int count, Task task, double from, double to);
+    void updatetime(int seconds);
+    void plan();
+    void act();
+    void chooseCategory();
+    void answer();
+    void vote();
+    void stats(const QByteArray &remainder);
+    void anacro(const QByteArray &remainder);
+
+    BotConfig config;
+    AcroMaker maker;
+    TSock *sock = nullptr;
+    Framer framer;
+    ReceiveQueue *queue = nullptr;
+    QTimer *timer = nullptr;
+    quint16 port = 0;
+    bool finished = false;
+
+    int ownSlot = 0;
+    QHash<int, QByteArray> names; // other slots
+    int createtime = 60;
+    bool teamGame = false;
+    QHash<int, int> teams;
+    int chooser = 0;
+    bool fixedOnly = false;
+    bool bonusRound = false;
+    bool listedForBonus = false;
+    QString category;
+    QString letters;
+    QString ownAnswer;
+    QList<QPair<int, QString>> answers;
+
+    // Where this player is in the host's current stage.
+    Stage stage = Stage::Idle;
+    Task task = Task::None;
+    int stageCount = 0; // the countdown the stage started with
+    int targetTick = 0; // the tick of the stage to act at
+    bool countKnown = false;
+    QElapsedTimer stageClock;
+    double tickMs = 1000; // learned from the host's updates
+    bool tickMeasured = false;
+};

@@ -1,0 +1,138 @@
+// Answers of the computer players: valid for any letter run, family-safe,
+// drawn to the category, and still made when the lexicon is damaged.
+#include <QtTest>
+#include <random>
+
+#include "bots/acromaker.h"
+#include "game/checkacro.h"
+#include "game/wordfilter.h"
+
+namespace {
+// Common letters as the host draws them, and the rare ones on their own.
+const char Drawn[] =
+    "AABBBBBCCCCCDDDDDEFFFFFGGGGGHHHHHIJJKLLLLLMMMMMNNNNNOPPPPPQRRRRRSSSSSTTTTTUVWWWWWYZ";
+const char Rare[] = "QZJVKY";
+
+QString letterRun(std::mt19937 &rng, int length, const char *from)
+{
+    const int n = int(strlen(from));
+    QString run;
+    for (int i = 0; i < length; ++i)
+        run += QLatin1Char(from[std::uniform_int_distribution<int>(0, n - 1)(rng)]);
+    return run;
+}
+} // namespace
+
+class TestAcroMaker : public QObject
+{
+    Q_OBJECT
+private slots:
+    void validForLetterRuns_data()
+    {
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<int>("level");
+        std::mt19937 rng(2026);
+        for (int row = 0; row < 300; ++row) {
+            const int length = 3 + row % 28;
+            const QString run = letterRun(rng, length, row % 5 == 0 ? Rare : Drawn);
+            QTest::addRow("%d-%s", row, qPrintable(run)) << run << row % 3;
+        }
+    }
+    void validForLetterRuns()
+    {
+        QFETCH(QString, letters);
+        QFETCH(int, level);
+        AcroMaker maker(Lexicon::shared(), quint32(qHash(letters)), Difficulty(level));
+        const QString answer = maker.make(letters, QStringLiteral("Animals"));
+        const AcroCheck check = checkAcroText(answer, letters, int(letters.size()), true);
+        QVERIFY2(check.accepted && !check.filtered, qPrintable(answer));
+        QCOMPARE(check.cleaned, answer);
+    }
+
+    void familyFilterRespected()
+    {
+        AcroMaker maker(Lexicon::shared(), 7, Difficulty::Easy, true);
+        for (const char *letters : {"FCPTSWB", "TTTT", "CCCCC", "PPP", "WWWW", "SSSSSS", "BJDS"})
+            for (int i = 0; i < 60; ++i) {
+                const QString answer = maker.make(QString::fromLatin1(letters), QString());
+                QVERIFY(!answer.isEmpty());
+                QCOMPARE(WordFilter::filterWords(answer), answer);
+            }
+    }
+
+    void differentFromRoundToRoundAndPlayerToPlayer()
+    {
+        AcroMaker one(Lexicon::shared(), 1), two(Lexicon::shared(), 2);
+        QSet<QString> seen;
+        for (int i = 0; i < 10; ++i) {
+            seen.insert(one.make(QStringLiteral("BRDTS"), QStringLiteral("Food")));
+            seen.insert(two.make(QStringLiteral("BRDTS"), QStringLiteral("Food")));
+        }
+        QVERIFY(seen.size() >= 15);
+        AcroMaker again(Lexicon::shared(), 1);
+        AcroMaker first(Lexicon::shared(), 1);
+        QCOMPARE(again.make(QStringLiteral("SLMW"), QString()),
+                 first.make(QStringLiteral("SLMW"), QString()));
+    }
+
+    void drawnToTheCategory()
+    {
+        if (!Lexicon::shared().fromFiles()) QSKIP("no lexicon files installed");
+        auto near = Lexicon::shared().related(QStringLiteral("Sea Life"));
+        for (const char *w : {"ocean", "water", "salt"})
+            QVERIFY2(near->words.contains(w), w);
+        AcroMaker maker(Lexicon::shared(), 11, Difficulty::Hard);
+        int onTopic = 0, offTopic = 0;
+        for (int i = 0; i < 100; ++i) {
+            const QString sea = maker.make(QStringLiteral("SWFBT"), QStringLiteral("Sea Life"));
+            const QString none = maker.make(QStringLiteral("SWFBT"), QString());
+            for (const QString &w : sea.toLower().split(' '))
+                onTopic += near->words.contains(w.toLatin1());
+            for (const QString &w : none.toLower().split(' '))
+                offTopic += near->words.contains(w.toLatin1());
+        }
+        QVERIFY2(onTopic > 2 * offTopic, qPrintable(QString("%1 %2").arg(onTopic).arg(offTopic)));
+        // Taste: a valid, familiar, on-topic answer beats gibberish and a wrong one.
+        const QString letters = QStringLiteral("SFS");
+        QVERIFY(maker.rate("Salty Fish Swim", letters, "Sea Life") >
+                maker.rate("Sxq Fzzv Sjjk", letters, "Sea Life"));
+        QVERIFY(maker.rate("Sxq Fzzv Sjjk", letters, "Sea Life") >
+                maker.rate("Fish Salty Swim", letters, "Sea Life"));
+    }
+
+    void damagedOrMissingLexicon_data()
+    {
+        QTest::addColumn<QByteArray>("indexText");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("garbage") << QByteArray(
+            "\xFF\xFE zz 9 9 9 9\n- n -5 x\nabc n 1 99999 a b\n");
+        QTest::newRow("long line") << QByteArray(200000, 'a');
+        QTest::newRow("few words") << QByteArray("  licence\nquiz n 1 0 1 3 00000001\n");
+    }
+    void damagedOrMissingLexicon()
+    {
+        QFETCH(QByteArray, indexText);
+        QTemporaryDir dir;
+        if (!indexText.isEmpty())
+            for (const char *pos : {"noun", "verb", "adj", "adv"}) {
+                QFile f(dir.filePath(QStringLiteral("index.") + pos));
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write(indexText);
+                QFile d(dir.filePath(QStringLiteral("data.") + pos));
+                QVERIFY(d.open(QIODevice::WriteOnly));
+                d.write(indexText);
+            }
+        const Lexicon lexicon(dir.path());
+        AcroMaker maker(lexicon, 3);
+        for (const char *letters : {"QZJVKY", "ABCDEFGHIJKLMNOPQRSTUVWYZ", "XXX"}) {
+            const QString answer =
+                maker.make(QString::fromLatin1(letters), QStringLiteral("Quiz Shows"));
+            QVERIFY(checkAcroText(answer, letters, int(strlen(letters)), true).accepted);
+        }
+        // Letters no answer can start with give no answer at all.
+        QVERIFY(maker.make(QStringLiteral("A7*"), QString()).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAcroMaker)
+#include "tst_acromaker.moc"
