@@ -1,5 +1,7 @@
 #include "host/hostoptions.h"
 
+#include "net/commands.h"
+
 namespace {
 const int MaxTickMs = 3600 * 1000;
 
@@ -37,11 +39,17 @@ bool toUnsigned(const QString &text, qulonglong max, qulonglong &out)
 QString hostUsage()
 {
     return QStringLiteral(
-        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help]\n"
+        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help] [--version]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
         "  --seed S      seed of the random generator (default: from the clock)\n"
-        "  --help        show this text\n");
+        "  --help        show this text\n"
+        "  --version     show the version\n");
+}
+
+QString hostVersion()
+{
+    return QStringLiteral("quibbleton-host ") + QLatin1String(cmd::GameVersion) + QLatin1Char('\n');
 }
 
 HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &options,
@@ -51,6 +59,7 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
         const QString &arg = arguments[i];
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return HostOptionsResult::Help;
+        if (arg == QLatin1String("--version")) return HostOptionsResult::Version;
 
         QString value;
         bool matched = false;

@@ -1,5 +1,5 @@
 // Command line of the dedicated host:
-//   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help]
+//   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--help] [--version]
 #pragma once
 
 #include <QString>
@@ -17,6 +17,7 @@ enum class HostOptionsResult
 {
     Run,
     Help,
+    Version,
     Error
 };
 
@@ -26,3 +27,5 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
                                    QString &error);
 
 QString hostUsage();
+// "quibbleton-host VERSION" and a newline: the game version clients report.
+QString hostVersion();
