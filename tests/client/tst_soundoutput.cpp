@@ -1,7 +1,7 @@
 // The clips really reach a sound server. A private PulseAudio with a null sink
 // takes the game's sound path (QtSoundPlayer); the sink's monitor is recorded
 // and each clip must come back as one stretch of sound as long as the clip's
-// own. Without a server the game stays silent and says nothing.
+// own.
 //
 // Skipped where pulseaudio or parec is missing. The test plays a few clips of
 // every length; QUIB_SOUND_ALL=1 (scripts/check-sound.sh) plays all of them.
@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include "client/soundplayer.h"
 #include "resources/resourcenames.h"
@@ -22,12 +23,6 @@ const int Loud = 330;
 // Quieter stretches up to this long belong to the sound around them.
 const int MaxGapWindows = 20;
 const int PauseMs = 500; // silence between two clips
-
-QList<QtMsgType> messages;
-void recordMessage(QtMsgType type, const QMessageLogContext &, const QString &)
-{
-    messages << type;
-}
 
 // Lengths in windows of the stretches of sound in 16-bit mono samples.
 QList<int> soundStretches(const QByteArray &pcm)
@@ -77,7 +72,7 @@ class TestSoundOutput : public QObject
     QProcess recorder;
     QByteArray recorded;
 
-    bool startServer()
+    void startServer()
     {
         const QString pulseaudio = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
         const QString socket = runtime.filePath(QStringLiteral("native"));
@@ -92,14 +87,14 @@ class TestSoundOutput : public QObject
             pulseaudio,
             {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
              QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
-             QStringLiteral("--log-level=error"), QStringLiteral("-L"),
+             QStringLiteral("--disable-shm=yes"), QStringLiteral("--log-level=error"),
+             QStringLiteral("-L"),
              QStringLiteral("module-null-sink sink_name=quibcheck rate=%1 channels=1").arg(Rate),
              QStringLiteral("-L"),
              QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + socket});
-        if (!server.waitForStarted()) return false;
+        QVERIFY(server.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 20000);
         qputenv("PULSE_SERVER", QByteArray("unix:") + QFile::encodeName(socket));
-        return true;
     }
 
 private slots:
@@ -120,24 +115,6 @@ private slots:
         }
     }
 
-    // First, while no server answers, so the player meets none.
-    void quietWithoutServer()
-    {
-        qputenv("PULSE_SERVER",
-                QByteArray("unix:") + QFile::encodeName(runtime.filePath(QStringLiteral("none"))));
-        QLoggingCategory::setFilterRules(QStringLiteral("*.warning=true"));
-        messages.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(recordMessage);
-        {
-            QtSoundPlayer player;
-            player.play(QStringLiteral("WAVE1"));
-            player.play(QStringLiteral("ENTERED"));
-            QTest::qWait(300);
-        }
-        qInstallMessageHandler(previous);
-        QCOMPARE(messages, QList<QtMsgType>{});
-    }
-
     void clipsReachTheSink_data()
     {
         QTest::addColumn<QStringList>("clips");
@@ -153,7 +130,8 @@ private slots:
     void clipsReachTheSink()
     {
         QFETCH(QStringList, clips);
-        QVERIFY(startServer());
+        startServer();
+        if (QTest::currentTestFailed()) return;
         recorder.start(QStandardPaths::findExecutable(QStringLiteral("parec")),
                        {QStringLiteral("--device=quibcheck.monitor"),
                         QStringLiteral("--format=s16le"), QStringLiteral("--rate=%1").arg(Rate),
@@ -174,6 +152,7 @@ private slots:
             player.play(clip);
             QTest::qWait(int(samples.size() / 2 * 1000 / Rate) + PauseMs);
         }
+        QTest::qWait(PauseMs); // the server's latency
         recorder.terminate();
         QVERIFY(recorder.waitForFinished(5000));
         recorded += recorder.readAllStandardOutput();
