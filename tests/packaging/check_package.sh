@@ -44,7 +44,7 @@ depends() {
   echo "Depends: $deps"
   for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 \
     libqt6multimedia6 libcurl4 libjpeg62-turbo; do
-    grep -Eq "(^|, )$lib( |,|$)" <<<"$deps" || { echo "$lib is missing"; return 1; }
+    [[ ", $deps," == *", $lib "* || ", $deps," == *", $lib,"* ]] || { echo "$lib is missing"; return 1; }
   done
   # Every dependency is a package this Debian release really has.
   for name in $(sed 's/([^)]*)//g; s/[,|]/ /g' <<<"$deps"); do
