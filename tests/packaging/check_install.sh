@@ -51,7 +51,9 @@ icon_sizes() {
 }
 check "each icon has its size" icon_sizes
 
-check "desktop entry validates" desktop-file-validate "$prefix/share/applications/org.quibbleton.Quibbleton.desktop"
+desktop=$prefix/share/applications/org.quibbleton.Quibbleton.desktop
+check "desktop entry validates" desktop-file-validate "$desktop"
+check "desktop entry starts the installed game" grep -qx "Exec=$prefix/games/quibbleton" "$desktop"
 check "metainfo validates" appstreamcli validate --no-net "$prefix/share/metainfo/org.quibbleton.Quibbleton.metainfo.xml"
 
 renders_cleanly() { # page: renders to text, without a warning

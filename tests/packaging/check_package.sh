@@ -60,9 +60,11 @@ contents() {
     [ -x "$root/usr/games/$p" ] || { echo "usr/games/$p"; return 1; }
   done
   grep -qx "ExecStart=/usr/games/quibbleton-host --port %i" \
-    "$root/usr/lib/systemd/system/quibbleton-host@.service"
+    "$root/usr/lib/systemd/system/quibbleton-host@.service" &&
+    grep -qx "Exec=/usr/games/quibbleton" \
+      "$root/usr/share/applications/org.quibbleton.Quibbleton.desktop"
 }
-check "programs and unit in place" contents
+check "programs, unit and menu entry in place" contents
 
 runs_version() { # program
   local got
