@@ -25,6 +25,9 @@ int main(int argc, char *argv[])
     case HostOptionsResult::Help:
         QTextStream(stdout) << hostUsage();
         return 0;
+    case HostOptionsResult::Version:
+        QTextStream(stdout) << hostVersion();
+        return 0;
     case HostOptionsResult::Error:
         err << "quibbleton-host: " << error << "\n" << hostUsage();
         return 2;

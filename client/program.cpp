@@ -3,8 +3,12 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+#include <cstring>
+
 #include "download/tdownload.h"
 #include "host/tserver.h"
+#include "net/commands.h"
 #include "resources/resourcenames.h"
 #include "shell/launchargs.h"
 #include "shell/singleinstance.h"
@@ -34,8 +38,55 @@ Tchat *createWindows()
     return chat;
 }
 
+namespace {
+const char usageText[] =
+    "Usage: quibbleton [NAME ADDRESS HOST [RATING]]\n"
+    "       quibbleton --help | --version\n"
+    "Quibbleton, a party word game for up to twelve players over a network.\n"
+    "Without arguments it plays a solo game on this computer under the name \"You\".\n"
+    "  NAME     the player's name\n"
+    "  ADDRESS  the host's address (host name or IPv4 address), optionally with\n"
+    "           :PORT (default 7772), used when joining\n"
+    "  HOST     \"true\": host the room on this computer (port 7772);\n"
+    "           anything else: join the room at ADDRESS\n"
+    "  RATING   the room's rating: a adult, e family (word filter on), else not rated\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n";
+} // namespace
+
+LaunchOption launchOption(int argc, char *argv[])
+{
+    // The launch arguments are positional (a player may well be called "-x"),
+    // so only these two exact words, and only first, are options.
+    if (argc < 2) return LaunchOption::None;
+    if (std::strcmp(argv[1], "--help") == 0) return LaunchOption::Help;
+    if (std::strcmp(argv[1], "--version") == 0) return LaunchOption::Version;
+    return LaunchOption::None;
+}
+
+QByteArray launchOptionText(LaunchOption option)
+{
+    switch (option) {
+    case LaunchOption::Help:
+        return QByteArray(usageText);
+    case LaunchOption::Version:
+        return QByteArray("quibbleton ") + cmd::GameVersion + '\n';
+    case LaunchOption::None:
+        break;
+    }
+    return QByteArray();
+}
+
 int quibbletonMain(int argc, char *argv[])
 {
+    // Answered before any window or the single-instance lock, so it works on a
+    // machine without a display and beside a running game.
+    if (const LaunchOption option = launchOption(argc, argv); option != LaunchOption::None) {
+        const QByteArray text = launchOptionText(option);
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+
     // The command line is the game's: the toolkit gets only the program's path,
     // so no argument is taken away from the game or acted on as an option.
     const QStringList arguments = launchArguments(argc, argv);

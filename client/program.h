@@ -8,5 +8,17 @@
 // ninth; the others belong to the main window and go with it.
 Tchat *createWindows();
 
+enum class LaunchOption
+{
+    None,
+    Help,
+    Version
+};
+// Exactly "--help" or "--version" as the first argument; anything else is a
+// launch argument.
+LaunchOption launchOption(int argc, char *argv[]);
+// What the option prints: the usage or "quibbleton VERSION", each ending in a newline.
+QByteArray launchOptionText(LaunchOption option);
+
 // The program entry: returns the process's exit code.
 int quibbletonMain(int argc, char *argv[]);

@@ -1,5 +1,7 @@
 #include "host/hostoptions.h"
 
+#include "net/commands.h"
+
 namespace {
 const int MaxTickMs = 3600 * 1000;
 const int MaxBots = 11;
@@ -40,7 +42,7 @@ QString hostUsage()
     return QStringLiteral(
         "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
         "                       [--no-discovery] [--paced-pump] [--bots K]\n"
-        "                       [--help]\n"
+        "                       [--help] [--version]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
         "  --seed S      seed of the random generator (default: from the clock)\n"
@@ -49,7 +51,13 @@ QString hostUsage()
         "  --no-discovery  do not answer room finders on the local network\n"
         "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
         "                pump, for comparing benchmarks)\n"
-        "  --help        show this text\n");
+        "  --help        show this text\n"
+        "  --version     show the version\n");
+}
+
+QString hostVersion()
+{
+    return QStringLiteral("quibbleton-host ") + QLatin1String(cmd::GameVersion) + QLatin1Char('\n');
 }
 
 HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &options,
@@ -63,6 +71,7 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
             options.pacedPump = true;
             continue;
         }
+        if (arg == QLatin1String("--version")) return HostOptionsResult::Version;
 
         if (arg == QLatin1String("--no-discovery")) {
             options.discovery = false;

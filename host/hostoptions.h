@@ -1,6 +1,7 @@
 // Command line of the dedicated host:
 //   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R] [--no-discovery]
 //                   [--paced-pump] [--bots K] [--help]
+//                   [--version]
 #pragma once
 
 #include <QString>
@@ -24,6 +25,7 @@ enum class HostOptionsResult
 {
     Run,
     Help,
+    Version,
     Error
 };
 
@@ -33,3 +35,5 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
                                    QString &error);
 
 QString hostUsage();
+// "quibbleton-host VERSION" and a newline: the game version clients report.
+QString hostVersion();

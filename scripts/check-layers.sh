@@ -20,7 +20,7 @@ declare -A may=(
     [app]="client host shell net bots"
 )
 # Folders with their own rules: the tests and benchmarks may include any layer.
-exempt=" tests bench fuzz cmake scripts docs "
+exempt=" tests bench fuzz packaging cmake scripts docs "
 
 failed=0
 checked=0

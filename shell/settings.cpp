@@ -26,7 +26,7 @@ int readNumber(const QString &file, const char *name, int defaultValue)
 
 QString filePath()
 {
-    return programFile(QString::fromLatin1(FileName));
+    return settingsFile(QString::fromLatin1(FileName));
 }
 
 MainOptions readMain(const QString &file)

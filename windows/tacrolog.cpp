@@ -151,7 +151,7 @@ Tacrolog::Tacrolog(QWidget *parent) : SideWindow(parent)
 
 QString Tacrolog::logFilePath()
 {
-    return programFile(QLatin1String(logFileName));
+    return dataFile(QLatin1String(logFileName));
 }
 
 const QStringList &Tacrolog::headers()

@@ -165,7 +165,7 @@ const QStringList &Tcategorylist::builtinCategories()
 
 QString Tcategorylist::categoryFilePath()
 {
-    return programFile(QLatin1String(categoryFileName));
+    return dataFile(QLatin1String(categoryFileName));
 }
 
 bool Tcategorylist::readCategoryFile(const QString &path, QStringList *categories, QString *error)

@@ -41,7 +41,7 @@ const QColor navy(0x00, 0x00, 0x80);
 
 QString settingsFile()
 {
-    return programFile(QLatin1String(settingsFileName));
+    return ::settingsFile(QLatin1String(settingsFileName));
 }
 
 QString flag(bool on)

@@ -141,7 +141,9 @@ version 3.</p>
 const char documentationText[] = R"(
 <h2>Documentation</h2>
 <h3>Your files</h3>
-<p>Quibbleton keeps your files in the folder of the program:</p>
+<p>Quibbleton keeps your files in the folder of the program. An installed Quibbleton cannot
+write there: it keeps your settings in ~/.config/quibbleton and your lists and log in
+~/.local/share/quibbleton instead.</p>
 <ul>
 <li><b>zunolobby.ini</b> &ndash; your settings, in the section [Quibbleton], shared with the
 lobby: window place and size, chat options, your ten phrases and the game options.</li>

@@ -90,7 +90,7 @@ void Tphrases::SelButton8Click()
     QList<QPair<QString, QString>> values;
     for (int n = 1; n <= phraseCount; ++n)
         values.append({phraseKey(n), texts[n - 1]});
-    const QString file = programFile(QLatin1String(settingsFileName));
+    const QString file = settingsFile(QLatin1String(settingsFileName));
     if (!profile::writeStrings(file, QLatin1String(settingsSection), values))
         notify(QString::fromLatin1(notSaved).arg(file));
     close();

@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "chattest.h"
+#include "client/program.h"
 #include "download/httpcli.h"
 #include "download/tdownload.h"
 #include "host/tserver.h"
@@ -114,6 +115,33 @@ private slots:
         f.chat->hide();
         f.chat->show();
         QCOMPARE(f.lines().filter(QStringLiteral("Loading")).size(), 1);
+    }
+
+    void helpAndVersionOptions_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("option"); // LaunchOption
+        const int none = int(LaunchOption::None);
+        QTest::newRow("no arguments") << QStringList{} << none;
+        QTest::newRow("help") << QStringList{"--help"} << int(LaunchOption::Help);
+        QTest::newRow("version, more after it")
+            << QStringList{"--version", "x"} << int(LaunchOption::Version);
+        // Launch arguments are positional: only the first one may be an option.
+        QTest::newRow("not first") << QStringList{"Bob", "--help"} << none;
+        QTest::newRow("other case") << QStringList{"--Version"} << none;
+        QTest::newRow("short") << QStringList{"-h"} << none;
+    }
+    void helpAndVersionOptions()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, option);
+        QList<QByteArray> bytes{"quibbleton"};
+        for (const QString &a : args)
+            bytes << a.toUtf8();
+        QList<char *> argv;
+        for (QByteArray &b : bytes)
+            argv << b.data();
+        QCOMPARE(int(launchOption(int(argv.size()), argv.data())), option);
     }
 
     void multiPlayer_data()

@@ -46,6 +46,8 @@ private slots:
                                      << 1000 << qint64(4294967295);
         QTest::newRow("help") << QStringList{"--port", "1", "--help"} << help << 1 << 1000
                               << qint64(-1);
+        QTest::newRow("version") << QStringList{"--port", "2", "--version"}
+                                 << int(HostOptionsResult::Version) << 2 << 1000 << qint64(-1);
         QTest::newRow("port too big")
             << QStringList{"--port", "65536"} << error << 0 << 0 << qint64(0);
         QTest::newRow("port not a number")
@@ -77,7 +79,7 @@ private slots:
             return;
         }
         QCOMPARE(int(o.port), port);
-        if (got == HostOptionsResult::Help) return;
+        if (got != HostOptionsResult::Run) return;
         QCOMPARE(o.tickMs, tickMs);
         QCOMPARE(o.seedGiven, seed >= 0);
         if (seed >= 0) QCOMPARE(qint64(o.seed), seed);

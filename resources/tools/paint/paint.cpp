@@ -1,9 +1,11 @@
 // Paints every picture of the game into a folder: each PNG at 1x and at 2x ("name@2x.png"),
 // drawn as vectors so both sizes are crisp, and the lobby picture as a JPEG.
 //
-// Usage: paint OUTDIR   (run with QT_QPA_PLATFORM=offscreen)
+// Usage: paint OUTDIR          (run with QT_QPA_PLATFORM=offscreen)
+//        paint --icons OUTDIR  the desktop icon: hicolor PNGs 16 to 256 and the SVG
 
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -593,6 +595,60 @@ void drawIcon(QPainter &p, QSizeF s)
         p.drawEllipse(QPointF(x, 45), 1.6, 1.6);
 }
 
+// The same icon as SVG, for the scalable size of the desktop's icon theme. It follows
+// drawIcon shape for shape; the letters stay text in the same font.
+QString iconSvg()
+{
+    const auto hex = [](const QColor &c) { return c.name(QColor::HexRgb); };
+    QString svg;
+    QTextStream out(&svg);
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64\" height=\"64\" "
+           "viewBox=\"0 0 64 64\">\n"
+        << "  <defs>\n"
+        << "    <linearGradient id=\"ground\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\">"
+        << "<stop offset=\"0\" stop-color=\"#3446b0\"/><stop offset=\"1\" stop-color=\""
+        << hex(nightDeep) << "\"/></linearGradient>\n";
+    const auto tileGradient = [&](const char *id, const QColor &face) {
+        out << "    <linearGradient id=\"" << id << "\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\">"
+            << "<stop offset=\"0\" stop-color=\"" << hex(face.lighter(106)) << "\"/>"
+            << "<stop offset=\"1\" stop-color=\"" << hex(face.darker(112)) << "\"/>"
+            << "</linearGradient>\n";
+    };
+    tileGradient("cream", tileCream);
+    tileGradient("gold", gold);
+    out << "  </defs>\n"
+        << "  <rect x=\"2\" y=\"2\" width=\"60\" height=\"60\" rx=\"13\" fill=\"url(#ground)\" "
+           "stroke=\""
+        << hex(gold) << "\" stroke-width=\"2\"/>\n";
+    const auto tile = [&](qreal cx, qreal cy, qreal side, char letter, qreal angle,
+                          const char *gradient) {
+        const qreal h = side / 2, radius = side * 0.16;
+        out << "  <g transform=\"translate(" << cx << " " << cy << ") rotate(" << angle << ")\">\n"
+            << "    <rect x=\"" << -h + side * 0.05 << "\" y=\"" << -h + side * 0.08
+            << "\" width=\"" << side << "\" height=\"" << side << "\" rx=\"" << radius
+            << "\" fill=\"#000000\" fill-opacity=\"0.43\"/>\n"
+            << "    <rect x=\"" << -h << "\" y=\"" << -h << "\" width=\"" << side << "\" height=\""
+            << side << "\" rx=\"" << radius << "\" fill=\"url(#" << gradient << ")\" stroke=\""
+            << hex(tileEdge) << "\" stroke-width=\"" << qMax(0.6, side * 0.04) << "\"/>\n"
+            << "    <text x=\"0\" y=\"" << side * 0.25
+            << "\" text-anchor=\"middle\" font-family=\"DejaVu Sans, sans-serif\" "
+               "font-weight=\"bold\" font-size=\""
+            << side * 0.68 << "\" fill=\"" << hex(navy) << "\">" << letter << "</text>\n"
+            << "  </g>\n";
+    };
+    tile(45, 20, 18, 'A', 12, "cream");
+    tile(27, 34, 34, 'Q', -8, "gold");
+    // The bubble and its tail as one outline, like the united paths of drawIcon.
+    out << "  <path d=\"M43 38H53A5 5 0 0 1 58 43V47A5 5 0 0 1 53 52H47.4L41 56L43 52A5 5 0 0 1 "
+           "38 47V43A5 5 0 0 1 43 38Z\" fill=\"#ffffff\" stroke=\""
+        << hex(navy) << "\" stroke-width=\"1\"/>\n";
+    for (int x : {43, 48, 53})
+        out << "  <circle cx=\"" << x << "\" cy=\"45\" r=\"1.6\" fill=\"" << hex(navy) << "\"/>\n";
+    out << "</svg>\n";
+    return svg;
+}
+
 void chatBubble(QPainter &p, const QRectF &r, const QString &text, const QColor &face,
                 bool tailLeft)
 {
@@ -714,11 +770,29 @@ bool render(const QString &dir, const QString &name, QSize size, qreal scale, co
 
 } // namespace
 
+// The desktop icon in the sizes of the hicolor theme, in its folder layout.
+int paintIcons(const QString &dir)
+{
+    bool ok = true;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = dir + QStringLiteral("/hicolor/%1x%1/apps").arg(size);
+        QDir().mkpath(folder);
+        ok &= render(folder, QStringLiteral("quibbleton.png"), {64, 64}, size / 64.0, drawIcon);
+    }
+    const QString scalable = dir + QStringLiteral("/hicolor/scalable/apps");
+    QDir().mkpath(scalable);
+    QFile svg(scalable + QStringLiteral("/quibbleton.svg"));
+    ok &= svg.open(QIODevice::WriteOnly) && svg.write(iconSvg().toUtf8()) > 0;
+    return ok ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--icons") == 0)
+        return paintIcons(QString::fromLocal8Bit(argv[2]));
     if (argc != 2) {
-        QTextStream(stderr) << "usage: paint OUTDIR\n";
+        QTextStream(stderr) << "usage: paint OUTDIR | paint --icons OUTDIR\n";
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
