@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include "bots/botoptions.h"
+#include "net/commands.h"
 #include "host/quitsignals.h"
 
 int main(int argc, char *argv[])
@@ -18,6 +19,9 @@ int main(int argc, char *argv[])
     switch (parseBotOptions(app.arguments(), options, error)) {
     case BotOptionsResult::Help:
         QTextStream(stdout) << botUsage();
+        return 0;
+    case BotOptionsResult::Version:
+        QTextStream(stdout) << "quibbleton-bot " << cmd::GameVersion << "\n";
         return 0;
     case BotOptionsResult::Error:
         err << "quibbleton-bot: " << error << "\n" << botUsage();

@@ -17,13 +17,15 @@ QString botUsage()
     return QStringLiteral(
         "Usage: quibbleton-bot --host ADDRESS [--port N] [--count K] [--seed S]\n"
         "                      [--name-prefix P] [--level easy|normal|hard] [--help]\n"
+        "                      [--version]\n"
         "  --host ADDRESS   the host to join\n"
         "  --port N         its port (default 7772)\n"
         "  --count K        computer players to connect (1 to 11, default 1)\n"
         "  --seed S         seed of their choices (default: from the clock)\n"
         "  --name-prefix P  put P before each player's name\n"
         "  --level L        easy, normal (default) or hard\n"
-        "  --help           show this text\n");
+        "  --help           show this text\n"
+        "  --version        show the version\n");
 }
 
 BotOptionsResult parseBotOptions(const QStringList &arguments, BotOptions &options, QString &error)
@@ -33,6 +35,7 @@ BotOptionsResult parseBotOptions(const QStringList &arguments, BotOptions &optio
         QString arg = arguments[i];
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return BotOptionsResult::Help;
+        if (arg == QLatin1String("--version")) return BotOptionsResult::Version;
         QString value;
         const int eq = arg.indexOf(QLatin1Char('='));
         if (arg.startsWith(QLatin1String("--")) && eq > 0) {

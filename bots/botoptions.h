@@ -1,6 +1,7 @@
 // Command line of the headless computer players:
 //   quibbleton-bot --host ADDRESS [--port N] [--count K] [--seed S]
 //                  [--name-prefix P] [--level easy|normal|hard] [--help]
+//                  [--version]
 #pragma once
 
 #include <QStringList>
@@ -18,6 +19,7 @@ enum class BotOptionsResult
 {
     Run,
     Help,
+    Version,
     Error
 };
 

@@ -76,7 +76,7 @@ tells_version() { # program
 for p in "${programs[@]}"; do
   check "manual page of $p renders" renders_cleanly "$prefix/share/man/man6/$p.6.gz"
 done
-for p in quibbleton quibbleton-host; do
+for p in quibbleton quibbleton-host quibbleton-bot; do
   check "manual page of $p names every option" options_documented "$p"
   check "$p --version" tells_version "$p"
 done

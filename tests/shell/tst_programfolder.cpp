@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(asked, QStringList{folder.path()});
 
         // A write really lands there, and the program folder stays as it was.
-        QVERIFY(settings::writeHead(settings::filePath(), settings::MainOptions{}));
+        QVERIFY(settings::writeMain(settings::filePath(), settings::MainOptions{}));
         QVERIFY(QFile::exists(settingsHome + QStringLiteral("/zunolobby.ini")));
         if (!writable)
             QVERIFY(QDir(folder.path())
