@@ -5,8 +5,8 @@
 #include <csignal>
 
 #include "bots/botoptions.h"
-#include "net/commands.h"
 #include "host/quitsignals.h"
+#include "net/commands.h"
 
 int main(int argc, char *argv[])
 {

@@ -16,9 +16,9 @@ struct HostOptions
     // Discovery answers on UDP at the game's port; off for rooms that should
     // not be found.
     bool discovery = true;
-    QString rating; // "a", "e" or empty: what the room list shows
+    QString rating;         // "a", "e" or empty: what the room list shows
     bool pacedPump = false; // the fixed-period pump of old, a benchmark baseline
-    int bots = 0; // computer players the executable puts into its room
+    int bots = 0;           // computer players the executable puts into its room
 };
 
 enum class HostOptionsResult

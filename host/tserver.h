@@ -179,8 +179,8 @@ public:
     int teamScore(int team) const { return teamscore.at(team); } // 1 Yellow, 2 White
 
     // The room's public facts, read-only (tserver_facts.cpp).
-    int playersPresent() const; // occupied slots 1 to 12
-    int spiesPresent() const;   // occupied slots 13 to 15
+    int playersPresent() const;           // occupied slots 1 to 12
+    int spiesPresent() const;             // occupied slots 13 to 15
     QByteArray hostingPlayerName() const; // empty while nobody holds the rights
 
 private:

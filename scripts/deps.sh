@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
       libcurl4-openssl-dev libjpeg-dev qt6-image-formats-plugins
       libgl1-mesa-dev xvfb xauth fonts-dejavu-core clang libclang-rt-dev
-      wordnet-base
+      wordnet-base clang-format sox imagemagick
       dpkg-dev desktop-file-utils appstream man-db systemd pulseaudio pulseaudio-utils)
 missing=()
 for p in "${pkgs[@]}"; do

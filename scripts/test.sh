@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Checks the layer rules, then builds Quibbleton twice (normal, and with AddressSanitizer +
-# UndefinedBehaviorSanitizer) and runs the whole test suite in each build; then builds the
-# fuzz targets with clang and runs each for a short while (scripts/fuzz.sh).
+# Checks the layer rules, the formatting and the committed pictures and sounds; builds
+# Quibbleton twice (normal, and with AddressSanitizer + UndefinedBehaviorSanitizer) and runs
+# the whole test suite in each build; then builds the fuzz targets with clang and runs each
+# for a short while (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/check-layers.sh
+scripts/check-format.sh
+resources/tools/check.sh
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
