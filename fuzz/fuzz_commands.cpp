@@ -10,17 +10,11 @@
 #include <charconv>
 
 using fuzzsupport::Input;
+using fuzzsupport::validUtf8;
 
 namespace {
 
 const char FF = '\xFF';
-
-bool validUtf8(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    (void)decoder.decode(bytes);
-    return !decoder.hasError();
-}
 
 // An independent reading of "optional '-', then at least one digit, within int range".
 bool referenceNumber(const QByteArray &text, int &out)

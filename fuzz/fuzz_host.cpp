@@ -9,17 +9,11 @@
 #include <QStringDecoder>
 
 using fuzzsupport::Input;
+using fuzzsupport::validUtf8;
 
 namespace {
 
 const char FF = '\xFF';
-
-bool validUtf8(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    (void)decoder.decode(bytes);
-    return !decoder.hasError();
-}
 
 void checkSent(int slot, const QByteArray &message)
 {

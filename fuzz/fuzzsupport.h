@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QList>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +18,13 @@
 #include "shell/programfolder.h"
 
 namespace fuzzsupport {
+
+inline bool validUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    (void)decoder.decode(bytes);
+    return !decoder.hasError();
+}
 
 // A broken property is a finding: print it and abort, which libFuzzer reports
 // as a crash and keeps the input for.
