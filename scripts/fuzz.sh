@@ -64,6 +64,7 @@ for t in "${targets[@]}"; do
     failed+=("$t")
   fi
 done
+echo "fuzz: $((${#targets[@]} - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "Fuzz targets with findings: ${failed[*]} (inputs kept in $findings;" \
     "replay one with build-fuzz/fuzz/fuzz_<target> <file>)"
