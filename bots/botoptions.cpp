@@ -1,16 +1,6 @@
 #include "bots/botoptions.h"
 
-namespace {
-bool toUnsigned(const QString &text, qulonglong max, qulonglong &out)
-{
-    if (text.isEmpty()) return false;
-    for (const QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-    bool ok = false;
-    out = text.toULongLong(&ok);
-    return ok && out <= max;
-}
-} // namespace
+#include "net/numbertext.h"
 
 QString botUsage()
 {

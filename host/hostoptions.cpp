@@ -1,6 +1,7 @@
 #include "host/hostoptions.h"
 
 #include "net/commands.h"
+#include "net/numbertext.h"
 
 namespace {
 const int MaxTickMs = 3600 * 1000;
@@ -24,16 +25,6 @@ bool optionValue(const QStringList &args, int &i, const QString &name, QString &
         return true;
     }
     return true;
-}
-
-bool toUnsigned(const QString &text, qulonglong max, qulonglong &out)
-{
-    if (text.isEmpty()) return false;
-    for (const QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-    bool ok = false;
-    out = text.toULongLong(&ok);
-    return ok && out <= max;
 }
 } // namespace
 

@@ -11,18 +11,7 @@ programs=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/usr
-passed=0 failed=0
-check() { # description, command...
-  local what=$1
-  shift
-  if "$@" >"$work/out" 2>&1; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $what"
-    sed 's/^/    /' "$work/out"
-  fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 

@@ -10,18 +10,7 @@ programs=("$@")
 work=$(mktemp -d)
 host_pid=
 trap '[ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null; rm -rf "$work"' EXIT
-passed=0 failed=0
-check() { # description, command...
-  local what=$1
-  shift
-  if "$@" >"$work/out" 2>&1; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $what"
-    sed 's/^/    /' "$work/out"
-  fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 deb=$("$src/scripts/package.sh" "$build" "$work/out-deb" 2>"$work/package.log" | tail -n1)
 if [ ! -f "$deb" ]; then
