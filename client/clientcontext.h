@@ -6,13 +6,12 @@
 #include <QString>
 #include <QVector>
 
-class QWidget;
+#include "client/palette.h"
+
+class PlayerBoard;
 class Tgamestart;
 class Tcategorylist;
 class Tacrolog;
-
-// A colour laid out 0x00BBGGRR, as chat lines and the settings file carry it.
-using TColor = quint32;
 
 // Client state owned by the main window.
 struct ClientState
@@ -33,16 +32,6 @@ struct ClientState
     QVector<int> answerOrder = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
 };
 
-// An order of the wrong length is made whole again: 1 to 12 in turn.
-inline void mendOrder(QVector<int> &order)
-{
-    constexpr int lines = 12;
-    if (order.size() == lines) return;
-    order.resize(lines);
-    for (int k = 0; k < lines; ++k)
-        order[k] = k + 1;
-}
-
 class ClientContext
 {
 public:
@@ -55,9 +44,16 @@ public:
     virtual void sendToHost(const QByteArray &message) = 0;
     virtual void addlinetochat(const QString &text, TColor colour) = 0;
     virtual void playsounds(const QString &name) = 0;
-    // The main window's widget; its children carry the design's object names
-    // (label_playername7, label_score7, entered_7, label_team1, label_status ...).
-    virtual QWidget *mainWidget() = 0;
+
+    // The main window's parts the round screens change.
+    virtual PlayerBoard &board() = 0;
+    virtual void setStatus(const QString &text) = 0;
+    // The team totals under the game area; empty texts clear them.
+    virtual void setTeamLines(const QString &yellow, const QString &white) = 0;
+    // The menu item File, "Start Game".
+    virtual void setStartGameEnabled(bool enabled) = 0;
+    virtual void focusChatEntry() = 0;
+
     virtual Tgamestart *gameOptions() = 0;
     virtual Tcategorylist *categoryList() = 0;
     virtual Tacrolog *acroLog() = 0;

@@ -9,7 +9,7 @@
 #include <QColor>
 #include <QString>
 
-#include "client/clientcontext.h"
+#include "client/palette.h"
 
 namespace colortext {
 

@@ -4,16 +4,15 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QEvent>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmapCache>
 #include <QTimer>
 
+#include "client/playerboard.h"
+#include "client/roundpicture.h"
+#include "client/roundstyle.h"
 #include "resources/resourcenames.h"
 #include "windows/plaintext.h"
 
@@ -24,244 +23,8 @@ const int TopBarHeight = 45;
 const QString WaitText = QStringLiteral("Round in Progress.... Please Wait. ");
 const QString TimeCaption = QStringLiteral("Time");
 const QString NoTime = QStringLiteral("0:00");
-const QString TagProperty = QStringLiteral("Tag");
-
-// The picture at the widget's pixel density; the "@2x" twin on dense screens.
-QPixmap cachedPicture(const QString &path, qreal ratio)
-{
-    if (path.isEmpty()) return QPixmap();
-    const bool dense = ratio > 1.0;
-    const QString key =
-        QStringLiteral("round:") + path + (dense ? QStringLiteral("@2x") : QString());
-    QPixmap pixmap;
-    if (QPixmapCache::find(key, &pixmap)) return pixmap;
-    if (dense) {
-        QString twice = path;
-        const int dot = twice.lastIndexOf(QLatin1Char('.'));
-        if (dot > 0) twice.insert(dot, QStringLiteral("@2x"));
-        if (pixmap.load(twice)) pixmap.setDevicePixelRatio(2.0);
-    }
-    if (pixmap.isNull()) pixmap.load(path);
-    if (!pixmap.isNull()) QPixmapCache::insert(key, pixmap);
-    return pixmap;
-}
-
-QPainterPath starPath(const QRectF &r)
-{
-    QPainterPath star;
-    const QPointF c = r.center();
-    const double outer = std::min(r.width(), r.height()) / 2.0;
-    for (int i = 0; i < 10; ++i) {
-        const double angle = -M_PI / 2 + i * M_PI / 5;
-        const double radius = (i % 2) ? outer * 0.45 : outer;
-        const QPointF point(c.x() + radius * std::cos(angle), c.y() + radius * std::sin(angle));
-        if (i == 0)
-            star.moveTo(point);
-        else
-            star.lineTo(point);
-    }
-    star.closeSubpath();
-    return star;
-}
-
-// Stand-ins for a picture the resources do not hold, so no control is ever blank.
-void paintStandIn(QPainter &p, const QRectF &r, const QString &path)
-{
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF inner = r.adjusted(0.5, 0.5, -0.5, -0.5);
-    if (path == QLatin1String(res::gamearea)) {
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, QColor(24, 40, 110));
-        g.setColorAt(1, QColor(8, 14, 50));
-        p.fillRect(r, g);
-    } else if (path == QLatin1String(res::timerbar)) {
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, QColor(140, 230, 120));
-        g.setColorAt(1, QColor(30, 140, 40));
-        p.fillRect(r, g);
-    } else if (path == QLatin1String(res::hand)) {
-        QPainterPath arrow;
-        arrow.moveTo(inner.left(), inner.top() + inner.height() * 0.2);
-        arrow.lineTo(inner.right(), inner.center().y());
-        arrow.lineTo(inner.left(), inner.bottom() - inner.height() * 0.2);
-        arrow.closeSubpath();
-        p.fillPath(arrow, QColor(255, 220, 60));
-        p.setPen(QPen(Qt::black, 1));
-        p.drawPath(arrow);
-    } else if (path == QLatin1String(res::winner)) {
-        p.fillPath(starPath(inner), QColor(255, 200, 0));
-        p.setPen(QPen(QColor(140, 90, 0), 1));
-        p.drawPath(starPath(inner));
-    } else if (path == QLatin1String(res::speed)) {
-        QPainterPath bolt;
-        const double w = inner.width(), h = inner.height();
-        const QPointF o = inner.topLeft();
-        bolt.moveTo(o + QPointF(w * 0.6, 0));
-        bolt.lineTo(o + QPointF(w * 0.15, h * 0.58));
-        bolt.lineTo(o + QPointF(w * 0.48, h * 0.58));
-        bolt.lineTo(o + QPointF(w * 0.35, h));
-        bolt.lineTo(o + QPointF(w * 0.88, h * 0.4));
-        bolt.lineTo(o + QPointF(w * 0.55, h * 0.4));
-        bolt.closeSubpath();
-        p.fillPath(bolt, QColor(80, 200, 255));
-        p.setPen(QPen(QColor(0, 60, 120), 1));
-        p.drawPath(bolt);
-    } else {
-        // Buttons and team cards: a rounded face with a word on it.
-        QString word;
-        QColor face(230, 230, 230);
-        QColor ink = roundstyle::Navy;
-        bool chosen = false;
-        if (path == QLatin1String(res::start)) {
-            word = QStringLiteral("Start Game");
-            face = QColor(255, 200, 40);
-        } else if (path == QLatin1String(res::save)) {
-            word = QStringLiteral("Save");
-            face = QColor(255, 200, 40);
-        } else if (path == QLatin1String(res::log)) {
-            word = QStringLiteral("+");
-            face = QColor(250, 240, 200);
-        } else if (path == QLatin1String(res::team0) || path == QLatin1String(res::team1)) {
-            word = QStringLiteral("Yellow");
-            chosen = path == QLatin1String(res::team1);
-            face = chosen ? QColor(255, 220, 0) : QColor(150, 130, 20);
-            ink = Qt::black;
-        } else if (path == QLatin1String(res::team2) || path == QLatin1String(res::team3)) {
-            word = QStringLiteral("White");
-            chosen = path == QLatin1String(res::team3);
-            face = chosen ? QColor(255, 255, 255) : QColor(140, 140, 150);
-            ink = Qt::black;
-        }
-        const double radius = std::min(r.width(), r.height()) / 4.0;
-        p.setPen(QPen(chosen ? QColor(40, 160, 40) : QColor(60, 60, 60), chosen ? 3 : 1));
-        p.setBrush(face);
-        p.drawRoundedRect(inner.adjusted(1, 1, -1, -1), radius, radius);
-        if (!word.isEmpty()) {
-            QFont font = p.font();
-            font.setBold(true);
-            int pixels = std::max(8, int(r.height() * (r.height() > 40 ? 0.18 : 0.5)));
-            font.setPixelSize(pixels);
-            while (pixels > 7 && QFontMetrics(font).horizontalAdvance(word) > r.width() - 8)
-                font.setPixelSize(--pixels);
-            p.setFont(font);
-            p.setPen(ink);
-            p.drawText(r, Qt::AlignCenter, word);
-        }
-    }
-}
-
-void paintPicture(QWidget *widget, const QString &path, bool pressed)
-{
-    QPainter p(widget);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRect target = pressed ? widget->rect().translated(1, 1) : widget->rect();
-    const QPixmap pixmap = cachedPicture(path, widget->devicePixelRatioF());
-    if (!pixmap.isNull())
-        p.drawPixmap(target, pixmap);
-    else
-        paintStandIn(p, target, path);
-}
 
 } // namespace
-
-namespace roundstyle {
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    if (!widget) return;
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::Text, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(palette);
-}
-
-QColor textColour(const QWidget *widget)
-{
-    return widget ? widget->palette().color(QPalette::WindowText) : QColor();
-}
-
-void setBold(QWidget *widget, bool bold)
-{
-    if (!widget) return;
-    QFont font = widget->font();
-    font.setBold(bold);
-    widget->setFont(font);
-}
-
-bool isBold(const QWidget *widget)
-{
-    return widget && widget->font().bold();
-}
-
-void setPointSize(QWidget *widget, int points)
-{
-    if (!widget) return;
-    QFont font = widget->font();
-    font.setPointSize(points);
-    widget->setFont(font);
-}
-
-void setBackground(QWidget *widget, const QColor &colour)
-{
-    if (!widget) return;
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-void setTransparent(QWidget *widget)
-{
-    if (widget) widget->setAutoFillBackground(false);
-}
-
-bool isTransparent(const QWidget *widget)
-{
-    return widget && !widget->autoFillBackground();
-}
-
-int tag(const QObject *object)
-{
-    return object ? object->property("Tag").toInt() : 0;
-}
-
-void setTag(QObject *object, int value)
-{
-    if (object) object->setProperty("Tag", value);
-}
-
-} // namespace roundstyle
-
-RoundPicture::RoundPicture(QWidget *parent) : QWidget(parent) {}
-
-void RoundPicture::setPicture(const QString &picturePath)
-{
-    path = picturePath;
-    update();
-}
-
-void RoundPicture::paintEvent(QPaintEvent *)
-{
-    if (width() > 0) paintPicture(this, path, false);
-}
-
-RoundPictureButton::RoundPictureButton(QWidget *parent) : QAbstractButton(parent)
-{
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
-}
-
-void RoundPictureButton::setPicture(const QString &picturePath)
-{
-    path = picturePath;
-    update();
-}
-
-void RoundPictureButton::paintEvent(QPaintEvent *)
-{
-    paintPicture(this, path, isDown());
-}
 
 Tgamearea::Tgamearea(ClientContext *context, QWidget *parent)
     : QWidget(parent), context(context), random(QRandomGenerator::global()->generate())
@@ -293,7 +56,7 @@ Tgamearea::Tgamearea(ClientContext *context, QWidget *parent)
     label_wait->setObjectName("label_wait");
     label_wait->setGeometry(0, TopBarHeight + 90, AreaSize.width(), 40);
     label_wait->setAlignment(Qt::AlignCenter);
-    roundstyle::setTextColour(label_wait, roundstyle::Red);
+    roundstyle::setTextColour(label_wait, palette::Red);
     roundstyle::setBold(label_wait, true);
     roundstyle::setPointSize(label_wait, 16);
     label_wait->hide();
@@ -314,13 +77,13 @@ void Tgamearea::buildTopBar()
 
     auto *time = new PlainLabel(TimeCaption, panel_top);
     time->setGeometry(10, 4, 60, 16);
-    roundstyle::setTextColour(time, roundstyle::Black);
+    roundstyle::setTextColour(time, palette::Black);
     roundstyle::setBold(time, true);
 
     label_timer = new PlainLabel(NoTime, panel_top);
     label_timer->setObjectName("label_timer");
     label_timer->setGeometry(10, 21, 44, 20);
-    roundstyle::setTextColour(label_timer, roundstyle::Navy);
+    roundstyle::setTextColour(label_timer, palette::Navy);
     roundstyle::setBold(label_timer, true);
     roundstyle::setPointSize(label_timer, 12);
 
@@ -341,7 +104,7 @@ void Tgamearea::buildTopBar()
     label_catagory->setObjectName("label_catagory");
     label_catagory->setGeometry(300, 2, 470, 24);
     label_catagory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    roundstyle::setTextColour(label_catagory, roundstyle::Black);
+    roundstyle::setTextColour(label_catagory, palette::Black);
     roundstyle::setBold(label_catagory, true);
     roundstyle::setPointSize(label_catagory, 13);
 
@@ -350,7 +113,7 @@ void Tgamearea::buildTopBar()
     Label2->setGeometry(470, 26, 300, 16);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label2->setCursor(Qt::PointingHandCursor);
-    roundstyle::setTextColour(Label2, roundstyle::Navy);
+    roundstyle::setTextColour(Label2, palette::Navy);
     QFont link = Label2->font();
     link.setBold(true);
     link.setUnderline(true);
@@ -360,7 +123,7 @@ void Tgamearea::buildTopBar()
 
 void Tgamearea::paintEvent(QPaintEvent *)
 {
-    paintPicture(this, res::gamearea, false);
+    roundpicture::paint(this, res::gamearea, false);
 }
 
 bool Tgamearea::eventFilter(QObject *watched, QEvent *event)
@@ -392,35 +155,14 @@ bool Tgamearea::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-QWidget *Tgamearea::mainControl(const QString &name) const
-{
-    QWidget *main = context->mainWidget();
-    return main ? main->findChild<QWidget *>(name) : nullptr;
-}
-
-QLabel *Tgamearea::boardLabel(const char *prefix, int slot) const
-{
-    QWidget *main = context->mainWidget();
-    if (!main) return nullptr;
-    return main->findChild<QLabel *>(QLatin1String(prefix) + QString::number(slot));
-}
-
 QString Tgamearea::boardName(int slot) const
 {
-    if (QLabel *name = boardLabel("label_playername", slot)) return name->text();
-    return context->playerName(slot);
-}
-
-void Tgamearea::setStatus(const QString &text)
-{
-    if (auto *status = qobject_cast<QLabel *>(mainControl("label_status"))) status->setText(text);
+    return context->board().caption(slot);
 }
 
 void Tgamearea::focusChat()
 {
-    QWidget *main = context->mainWidget();
-    if (!main || !main->isActiveWindow()) return;
-    if (QWidget *chat = mainControl("mychat")) chat->setFocus();
+    if (isActiveWindow()) context->focusChatEntry();
 }
 
 void Tgamearea::setpanels(QWidget *panel)
@@ -441,15 +183,12 @@ void Tgamearea::clearall()
     image_timer->resize(0, image_timer->height());
     image_winner->hide();
     image_speed->hide();
-    for (int n = 1; n <= 12; ++n) {
-        if (QLabel *score = boardLabel("label_score", n)) {
-            score->setText(QStringLiteral("0"));
-            roundstyle::setTextColour(score, roundstyle::Yellow);
-        }
-        if (QLabel *bonus = boardLabel("label_bonus", n)) bonus->clear();
-        roundstyle::setTextColour(boardLabel("label_playername", n), roundstyle::Yellow);
-        if (QWidget *mark = mainControl(QStringLiteral("entered_") + QString::number(n)))
-            mark->hide();
+    PlayerBoard &board = context->board();
+    for (int n = 1; n <= PlayerBoard::Slots; ++n) {
+        board.setScore(n, QStringLiteral("0"));
+        board.setRowColour(n, palette::Yellow);
+        board.setBonusMark(n, QString());
+        board.setEnteredMark(n, false);
     }
     clearacros();
 }
@@ -461,18 +200,17 @@ void Tgamearea::clearacros()
     for (int n = 1; n <= Lines; ++n) {
         Row &row = rows[n];
         row.acro->clear();
-        roundstyle::setTextColour(row.acro, roundstyle::Gray);
+        roundstyle::setTextColour(row.acro, palette::Gray);
         roundstyle::setBold(row.acro, false);
-        roundstyle::setBackground(row.acro, roundstyle::Black);
+        roundstyle::setBackground(row.acro, palette::Black);
         roundstyle::setTransparent(row.acro);
         for (QLabel *label : {row.votes, row.name}) {
             label->clear();
-            roundstyle::setTextColour(label, roundstyle::Gray);
+            roundstyle::setTextColour(label, palette::Gray);
             roundstyle::setBold(label, false);
         }
-        if (QLabel *bonus = boardLabel("label_bonus", n)) bonus->clear();
-        if (QWidget *mark = mainControl(QStringLiteral("entered_") + QString::number(n)))
-            mark->hide();
+        context->board().setBonusMark(n, QString());
+        context->board().setEnteredMark(n, false);
         row.log->hide();
     }
 }

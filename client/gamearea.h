@@ -4,78 +4,19 @@
 // cmd::ParseError, which the dispatcher reports.
 #pragma once
 
-#include <QAbstractButton>
-#include <QColor>
-#include <QPixmap>
 #include <QRandomGenerator>
 #include <QWidget>
 
 #include "client/clientcontext.h"
+#include "client/playerboard.h"
+#include "client/roundpicture.h"
+#include "client/roundstyle.h"
 
 class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QTimer;
-
-// Colours and small style operations the round screens share.
-namespace roundstyle {
-inline const QColor Yellow{255, 255, 0};
-inline const QColor White{255, 255, 255};
-inline const QColor Red{255, 0, 0};
-inline const QColor Blue{0, 0, 255};
-inline const QColor Black{0, 0, 0};
-inline const QColor Gray{128, 128, 128};
-inline const QColor Navy{0, 0, 128};
-inline const QColor DarkBlue{0, 0, 159}; // the highlighted vote
-inline const QColor Silver{192, 192, 192};
-
-void setTextColour(QWidget *widget, const QColor &colour);
-QColor textColour(const QWidget *widget);
-void setBold(QWidget *widget, bool bold);
-bool isBold(const QWidget *widget);
-void setPointSize(QWidget *widget, int points);
-// An opaque background in the given colour.
-void setBackground(QWidget *widget, const QColor &colour);
-void setTransparent(QWidget *widget);
-bool isTransparent(const QWidget *widget);
-// The integer each control carries for its handlers ("Tag").
-int tag(const QObject *object);
-void setTag(QObject *object, int value);
-} // namespace roundstyle
-
-// A picture from the resources, drawn at the screen's pixel density and
-// stretched to the widget; when the resource is missing a stand-in is painted.
-class RoundPicture : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit RoundPicture(QWidget *parent = nullptr);
-    void setPicture(const QString &path);
-    QString picture() const { return path; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QString path;
-};
-
-// A clickable picture (the start, save, log and team buttons).
-class RoundPictureButton : public QAbstractButton
-{
-    Q_OBJECT
-public:
-    explicit RoundPictureButton(QWidget *parent = nullptr);
-    void setPicture(const QString &path);
-    QString picture() const { return path; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QString path;
-};
 
 class Tgamearea : public QWidget
 {
@@ -156,7 +97,6 @@ private:
 
     void announceGame(const QByteArray &data, bool teamGame);
     void setCreationTime(const QByteArray &field);
-    void colourBoardRow(int slot, const QColor &colour);
     void sendCategory(QComboBox *box);
     void focusChat();
     // The countdown caption and bar for the time left.
@@ -168,11 +108,9 @@ private:
     void loadCategoryFile();
     bool saveCategoryFile(const QStringList &list);
 
-    // Controls of the main window (the board, status line, chat entry).
-    QWidget *mainControl(const QString &name) const;
-    QLabel *boardLabel(const char *prefix, int slot) const;
+    // The caption on the board's row of a slot.
     QString boardName(int slot) const;
-    void setStatus(const QString &text);
+    void setStatus(const QString &text) { context->setStatus(text); }
     int creationTime() const;
     void setVotingOpen(bool open);
     bool votingOpen() const;
@@ -215,7 +153,7 @@ private:
 
     QWidget *panel_voting = nullptr;
     // The twelve answer lines, indexed 1 to Lines.
-    static constexpr int Lines = 12;
+    static constexpr int Lines = roworder::Rows;
     Row rows[Lines + 1];
     RoundPicture *image_hand = nullptr;
     RoundPicture *image_speed = nullptr;

@@ -52,7 +52,7 @@ QLabel *categoryCaption(QWidget *parent, const char *name, const QString &text,
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignCenter);
-    roundstyle::setTextColour(label, roundstyle::Yellow);
+    roundstyle::setTextColour(label, palette::Yellow);
     roundstyle::setBold(label, true);
     if (points > 0) roundstyle::setPointSize(label, points);
     return label;
@@ -209,7 +209,7 @@ void Tgamearea::catchoosen(const QByteArray &data)
     label_wonround->clear();
     label_catagory1->setText(category);
     label_catagory->setText(CategoryCaption + category);
-    roundstyle::setTextColour(Label2, roundstyle::Navy);
+    roundstyle::setTextColour(Label2, palette::Navy);
 }
 
 void Tgamearea::sendCategory(QComboBox *box)
@@ -267,5 +267,5 @@ void Tgamearea::Label2Click()
 {
     if (Tcategorylist *categories = context->categoryList())
         categories->saveit(label_catagory1->text());
-    roundstyle::setTextColour(Label2, roundstyle::Gray);
+    roundstyle::setTextColour(Label2, palette::Gray);
 }

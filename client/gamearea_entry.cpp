@@ -42,17 +42,17 @@ void Tgamearea::buildCreatingPanel()
     panel_creating->setObjectName("panel_creating");
 
     label_catagory1 = entryLabel(panel_creating, "label_catagory1", QString(), QRect(0, 4, 782, 20),
-                                 roundstyle::Yellow, false, 11);
+                                 palette::Yellow, false, 11);
     label_letters = entryLabel(panel_creating, "label_letters", QStringLiteral("Letters"),
-                               QRect(0, 24, 782, 46), roundstyle::Yellow, true, 30);
+                               QRect(0, 24, 782, 46), palette::Yellow, true, 30);
     QFont spaced = label_letters->font();
     spaced.setLetterSpacing(QFont::AbsoluteSpacing, 6);
     label_letters->setFont(spaced);
     label_warning = entryLabel(panel_creating, "label_warning", NoMatch, QRect(0, 72, 782, 18),
-                               roundstyle::Red, true);
+                               palette::Red, true);
     label_warning->hide();
     label_filter = entryLabel(panel_creating, "label_filter", Filtered, QRect(0, 90, 782, 18),
-                              roundstyle::Red, true);
+                              palette::Red, true);
     label_filter->hide();
 
     edit_answer = new QLineEdit(panel_creating);
@@ -64,7 +64,7 @@ void Tgamearea::buildCreatingPanel()
     large.setPixelSize(24);
     edit_answer->setFont(large);
     edit_answer->setTextMargins(6, 0, 6, 0);
-    roundstyle::setTextColour(edit_answer, roundstyle::Blue);
+    roundstyle::setTextColour(edit_answer, palette::Blue);
     roundstyle::setTag(edit_answer, TakesPart);
     edit_answer->installEventFilter(this);
     // A pasted "~" would travel as "+" and be shown to the others unlike the
@@ -78,20 +78,20 @@ void Tgamearea::buildCreatingPanel()
     });
 
     label_accepted = entryLabel(panel_creating, "label_accepted", Accepted, QRect(0, 148, 782, 20),
-                                roundstyle::White, true, 11);
+                                palette::White, true, 11);
     label_accepted->hide();
     label_bonus = entryLabel(panel_creating, "label_bonus", QStringLiteral("10 Letter Bonus Round"),
-                             QRect(0, 170, 782, 20), roundstyle::Yellow, true, 11);
+                             QRect(0, 170, 782, 20), palette::Yellow, true, 11);
     label_bonus->hide();
     label_playersnames = entryLabel(panel_creating, "label_playersnames", QString(),
-                                    QRect(0, 190, 782, 18), roundstyle::Yellow, true);
+                                    QRect(0, 190, 782, 18), palette::Yellow, true);
     label_playtoscore1 =
         entryLabel(panel_creating, "label_playtoscore1", QStringLiteral("Play to Score: 30"),
-                   QRect(20, 212, 300, 20), roundstyle::Yellow, true);
+                   QRect(20, 212, 300, 20), palette::Yellow, true);
     label_playtoscore1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label_creationtime1 =
         entryLabel(panel_creating, "label_creationtime1", QStringLiteral("Time to Create Acro: 60"),
-                   QRect(462, 212, 300, 20), roundstyle::Yellow, true);
+                   QRect(462, 212, 300, 20), palette::Yellow, true);
     label_creationtime1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
@@ -99,7 +99,7 @@ void Tgamearea::posttheletters(const QByteArray &data)
 {
     ClientState &state = context->state();
     setStatus(CreatingStatus);
-    roundstyle::setTextColour(edit_answer, roundstyle::Blue);
+    roundstyle::setTextColour(edit_answer, palette::Blue);
     edit_answer->clear();
     const bool answering = state.ownSlot <= 12 && roundstyle::tag(edit_answer) == TakesPart;
     edit_answer->setVisible(answering);
@@ -122,8 +122,7 @@ void Tgamearea::posttheletters(const QByteArray &data)
     label_warning->hide();
     setpanels(panel_creating);
     startCountdown(creationTime());
-    QWidget *main = context->mainWidget();
-    if (state.ownSlot <= 12 && answering && main && main->isActiveWindow()) edit_answer->setFocus();
+    if (state.ownSlot <= 12 && answering && isActiveWindow()) edit_answer->setFocus();
     const int sound = int(random.bounded(4));
     context->playsounds(QStringLiteral("acro") + QString::number(sound));
 }
@@ -131,7 +130,7 @@ void Tgamearea::posttheletters(const QByteArray &data)
 bool Tgamearea::edit_answerKeyPress(QKeyEvent *event)
 {
     label_warning->hide();
-    roundstyle::setTextColour(edit_answer, roundstyle::Blue);
+    roundstyle::setTextColour(edit_answer, palette::Blue);
     if (event->text() == Tilde) {
         edit_answer->insert(Plus);
         return true;
@@ -158,16 +157,16 @@ void Tgamearea::checkacro(const QString &text)
     edit_answer->setText(check.cleaned);
 
     if (!check.accepted) {
-        roundstyle::setTextColour(edit_answer, roundstyle::Red);
+        roundstyle::setTextColour(edit_answer, palette::Red);
         label_warning->show();
         context->playsounds(QStringLiteral("wrong"));
         return;
     }
-    roundstyle::setTextColour(edit_answer, roundstyle::Blue);
+    roundstyle::setTextColour(edit_answer, palette::Blue);
     if (state.loggedIn)
         context->sendToHost(cmd::client::acro(
             state.ownSlot, cmd::cutText(check.cleaned.toUtf8(), cmd::MaxTextBytes)));
-    roundstyle::setTextColour(edit_answer, roundstyle::Black);
+    roundstyle::setTextColour(edit_answer, palette::Black);
     label_accepted->show();
     context->playsounds(QStringLiteral("submit"));
     focusChat();

@@ -48,8 +48,8 @@ QLabel *shadowedCaption(QWidget *parent, const char *name, const char *shadowNam
         roundstyle::setBold(l, true);
         roundstyle::setPointSize(l, points);
     }
-    roundstyle::setTextColour(shadow, roundstyle::Silver);
-    roundstyle::setTextColour(label, roundstyle::White);
+    roundstyle::setTextColour(shadow, palette::Silver);
+    roundstyle::setTextColour(label, palette::White);
     if (shadowOut) *shadowOut = shadow;
     return label;
 }
@@ -73,8 +73,7 @@ void Tgamearea::buildAnnouncementPanels()
 
 void Tgamearea::placeLogButtons()
 {
-    QWidget *main = context->mainWidget();
-    const int rightmost = (main ? main->width() : width()) - 65;
+    const int rightmost = window()->width() - 65;
     for (int n = 1; n <= Lines; ++n) {
         Row &row = rows[n];
         if (row.acro->text().isEmpty()) continue;
@@ -112,7 +111,7 @@ void Tgamearea::postvotes(const QByteArray &data)
         }
         const bool winner = won == "y";
         for (QLabel *label : {row.acro, row.name, row.votes}) {
-            roundstyle::setTextColour(label, winner ? roundstyle::White : roundstyle::Yellow);
+            roundstyle::setTextColour(label, winner ? palette::White : palette::Yellow);
             roundstyle::setBold(label, winner);
         }
         if (winner) {
@@ -124,7 +123,7 @@ void Tgamearea::postvotes(const QByteArray &data)
         }
         if (counted == "n") {
             for (QLabel *label : {row.acro, row.name, row.votes})
-                roundstyle::setTextColour(label, roundstyle::Gray);
+                roundstyle::setTextColour(label, palette::Gray);
         }
         fitAcro(row.acro);
     }
@@ -166,32 +165,23 @@ void Tgamearea::postscores(const QByteArray &data)
     const QByteArray teamGame = reader.field();
     const QString yellow = QString::fromUtf8(reader.field());
     const QString white = QString::fromUtf8(reader.field());
-    if (teamGame == "t") {
-        if (auto *team = qobject_cast<QLabel *>(mainControl("label_team1")))
-            team->setText(YellowTotal + yellow);
-        if (auto *team = qobject_cast<QLabel *>(mainControl("label_team2")))
-            team->setText(WhiteTotal + white);
-    }
+    if (teamGame == "t") context->setTeamLines(YellowTotal + yellow, WhiteTotal + white);
 
+    PlayerBoard &board = context->board();
     int best = 0;
     while (!reader.listEnded() && reader.rest().contains('+')) {
         const int slot = reader.number();
         const QByteArray total = reader.field();
         const QByteArray points = reader.field();
         if (slot < 1 || slot > Lines) continue;
-        if (QLabel *score = boardLabel("label_score", slot))
-            score->setText(QString::fromUtf8(total));
-        if (QLabel *bonus = boardLabel("label_bonus", slot))
-            bonus->setText(points == "0" ? QString()
-                                         : QStringLiteral("+") + QString::fromUtf8(points));
+        board.setScore(slot, QString::fromUtf8(total));
+        board.setBonusMark(slot, points == "0" ? QString()
+                                               : QStringLiteral("+") + QString::fromUtf8(points));
         int value = 0;
         if (cmd::toNumber(total, value) && value > best) {
-            for (int n = 1; n <= Lines; ++n) {
-                roundstyle::setBold(boardLabel("label_playername", n), false);
-                roundstyle::setBold(boardLabel("label_score", n), false);
-            }
-            roundstyle::setBold(boardLabel("label_playername", slot), true);
-            roundstyle::setBold(boardLabel("label_score", slot), true);
+            for (int n = 1; n <= Lines; ++n)
+                board.setRowBold(n, false);
+            board.setRowBold(slot, true);
             best = value;
         }
     }
@@ -200,10 +190,9 @@ void Tgamearea::postscores(const QByteArray &data)
     // Highest shown total first; equal totals keep their order, and a total that
     // is not a number is never swapped.
     QVector<int> &order = context->state().boardOrder;
-    mendOrder(order);
-    auto shownTotal = [this](int slot, int &value) {
-        QLabel *score = boardLabel("label_score", slot);
-        return score && cmd::toNumber(score->text().toUtf8(), value);
+    roworder::mend(order);
+    auto shownTotal = [&board](int slot, int &value) {
+        return cmd::toNumber(board.score(slot).toUtf8(), value);
     };
     for (int pass = 0; pass < Lines; ++pass) {
         for (int p = 1; p < Lines; ++p) {
@@ -212,17 +201,7 @@ void Tgamearea::postscores(const QByteArray &data)
                 std::swap(order[p - 1], order[p]);
         }
     }
-    for (int i = 1; i <= Lines; ++i) {
-        const int slot = order[i - 1];
-        const QString number = QString::number(slot);
-        QWidget *row[] = {mainControl(QStringLiteral("label_score") + number),
-                          mainControl(QStringLiteral("label_playername") + number),
-                          mainControl(QStringLiteral("label_bonus") + number),
-                          mainControl(QStringLiteral("entered_") + number)};
-        if (std::find(std::begin(row), std::end(row), nullptr) != std::end(row)) break;
-        for (QWidget *control : row)
-            control->move(control->x(), 18 * i - 14);
-    }
+    board.placeRows(order);
 }
 
 void Tgamearea::inbonus(const QByteArray &data)
@@ -275,10 +254,7 @@ void Tgamearea::winner(const QByteArray &data)
     setpanels(panel_over);
     if (context->state().isHost) {
         button_start->show();
-        if (QWidget *main = context->mainWidget()) {
-            if (auto *item = main->findChild<QAction *>(QStringLiteral("StartGame1")))
-                item->setEnabled(true);
-        }
+        context->setStartGameEnabled(true);
         label_catagory->clear();
     }
 }

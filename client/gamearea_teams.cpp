@@ -66,12 +66,11 @@ void Tgamearea::buildTeamPanel()
 {
     panel_team = new QWidget(this);
     panel_team->setObjectName("panel_team");
-    caption(panel_team, QStringLiteral("Choose Your Team"), QRect(0, 10, 782, 30), roundstyle::Red,
+    caption(panel_team, QStringLiteral("Choose Your Team"), QRect(0, 10, 782, 30), palette::Red,
             18);
-    caption(panel_team, QStringLiteral("Team Yellow"), QRect(176, 50, 200, 24), roundstyle::Yellow,
+    caption(panel_team, QStringLiteral("Team Yellow"), QRect(176, 50, 200, 24), palette::Yellow,
             13);
-    caption(panel_team, QStringLiteral("Team White"), QRect(406, 50, 200, 24), roundstyle::White,
-            13);
+    caption(panel_team, QStringLiteral("Team White"), QRect(406, 50, 200, 24), palette::White, 13);
 
     image_team1 = new RoundPictureButton(panel_team);
     image_team1->setObjectName("image_team1");
@@ -100,18 +99,12 @@ void Tgamearea::setCreationTime(const QByteArray &field)
     if (cmd::toNumber(field, seconds)) roundstyle::setTag(label_creationtime, seconds);
 }
 
-void Tgamearea::colourBoardRow(int slot, const QColor &colour)
-{
-    roundstyle::setTextColour(boardLabel("label_playername", slot), colour);
-    roundstyle::setTextColour(boardLabel("label_score", slot), colour);
-}
-
 // The part startthegame and teamgame share: the option captions, the reset and
 // the chat line; the caller does what differs before and after.
 void Tgamearea::announceGame(const QByteArray &data, bool teamGame)
 {
     for (int n = 1; n <= 12; ++n)
-        colourBoardRow(n, roundstyle::Yellow);
+        context->board().setRowColour(n, palette::Yellow);
     label_playersnames->clear();
     label_playersnames2->clear();
     label_bonus->hide();
@@ -150,18 +143,14 @@ void Tgamearea::announceGame(const QByteArray &data, bool teamGame)
 void Tgamearea::startthegame(const QByteArray &data)
 {
     announceGame(data, false);
-    if (auto *team = qobject_cast<QLabel *>(mainControl("label_team1"))) team->clear();
-    if (auto *team = qobject_cast<QLabel *>(mainControl("label_team2"))) team->clear();
+    context->setTeamLines(QString(), QString());
     context->playsounds(QStringLiteral("letsplay"));
 }
 
 void Tgamearea::teamgame(const QByteArray &data)
 {
     panel_team->show();
-    if (auto *team = qobject_cast<QLabel *>(mainControl("label_team1")))
-        team->setText(YellowTotal + QStringLiteral("0"));
-    if (auto *team = qobject_cast<QLabel *>(mainControl("label_team2")))
-        team->setText(WhiteTotal + QStringLiteral("0"));
+    context->setTeamLines(YellowTotal + QStringLiteral("0"), WhiteTotal + QStringLiteral("0"));
     label_bonus->hide();
     announceGame(data, true);
     image_team1->setPicture(res::teamPicture(YellowNotChosen));
@@ -185,10 +174,7 @@ void Tgamearea::stats(const QByteArray &data)
     const QString creation = CreationCaption + QString::number(creationTime());
     label_creationtime->setText(creation);
     label_creationtime1->setText(creation);
-    auto *yellow = qobject_cast<QLabel *>(mainControl("label_team1"));
-    auto *white = qobject_cast<QLabel *>(mainControl("label_team2"));
-    if (yellow) yellow->clear();
-    if (white) white->clear();
+    context->setTeamLines(QString(), QString());
 
     if (reader.field() != "t") {
         label_wait->show();
@@ -196,15 +182,14 @@ void Tgamearea::stats(const QByteArray &data)
         return;
     }
     setpanels(panel_team);
-    if (yellow) yellow->setText(YellowTotal + QStringLiteral("0"));
-    if (white) white->setText(WhiteTotal + QStringLiteral("0"));
+    context->setTeamLines(YellowTotal + QStringLiteral("0"), WhiteTotal + QStringLiteral("0"));
     while (!reader.listEnded() && reader.rest().contains('+')) {
         int slot = 0, team = 0;
         const bool slotOk = reader.number(slot);
         const bool teamOk = reader.number(team);
         if (!slotOk || !teamOk) continue;
-        if (team == 1) colourBoardRow(slot, roundstyle::Yellow);
-        if (team == 2) colourBoardRow(slot, roundstyle::White);
+        if (team == 1) context->board().setRowColour(slot, palette::Yellow);
+        if (team == 2) context->board().setRowColour(slot, palette::White);
     }
 }
 
@@ -216,7 +201,7 @@ void Tgamearea::histeam(const QByteArray &data)
         const int slot = pairs.number();
         const int team = pairs.number();
         if (team != 1 && team != 2) continue;
-        colourBoardRow(slot, team == 1 ? roundstyle::Yellow : roundstyle::White);
+        context->board().setRowColour(slot, team == 1 ? palette::Yellow : palette::White);
         if (slot == context->state().ownSlot) {
             if (team == 1)
                 context->addlinetochat(OnYellow, colortext::clYellow);

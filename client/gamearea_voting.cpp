@@ -24,11 +24,6 @@ const int AcroLeft = 279;
 const int AcroIndent = 20;
 const int PanelWidth = 782;
 
-int lineTop(int line)
-{
-    return 18 * line - 14;
-}
-
 int acroPointSize(int length)
 {
     if (length <= 60) return 12;
@@ -39,7 +34,7 @@ int acroPointSize(int length)
 // Entry i (1 to 12) of an order kept 0-based; a damaged order is made whole again.
 int &entry(QVector<int> &order, int i)
 {
-    mendOrder(order);
+    roworder::mend(order);
     return order[i - 1];
 }
 
@@ -52,7 +47,7 @@ void Tgamearea::buildVotingPanel()
 
     for (int n = 1; n <= Lines; ++n) {
         Row &row = rows[n];
-        const int top = lineTop(n);
+        const int top = roworder::rowTop(n);
         row.log = new RoundPictureButton(panel_voting);
         row.log->setObjectName(QStringLiteral("button_log") + QString::number(n));
         row.log->setPicture(res::log);
@@ -67,7 +62,7 @@ void Tgamearea::buildVotingPanel()
         row.name->setObjectName(QStringLiteral("label_name") + QString::number(n));
         row.name->setGeometry(NameLeft, top, NameWidth, RowHeight);
         row.name->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        roundstyle::setTextColour(row.name, roundstyle::White);
+        roundstyle::setTextColour(row.name, palette::White);
 
         row.votes = new PlainLabel(panel_voting);
         row.votes->setObjectName(QStringLiteral("label_votes") + QString::number(n));
@@ -89,19 +84,19 @@ void Tgamearea::buildVotingPanel()
     image_hand = new RoundPicture(panel_voting);
     image_hand->setObjectName("image_hand");
     image_hand->setPicture(res::hand);
-    image_hand->setGeometry(AcroLeft + 5, lineTop(1) + 2, 12, 17);
+    image_hand->setGeometry(AcroLeft + 5, roworder::rowTop(1) + 2, 12, 17);
     image_hand->hide();
     image_speed = new RoundPicture(panel_voting);
     image_speed->setObjectName("image_speed");
     image_speed->setPicture(res::speed);
     image_speed->setToolTip(QStringLiteral("Speed Bonus"));
-    image_speed->setGeometry(AcroLeft + 2, lineTop(1) + 3, 16, 16);
+    image_speed->setGeometry(AcroLeft + 2, roworder::rowTop(1) + 3, 16, 16);
     image_speed->hide();
     image_winner = new RoundPicture(panel_voting);
     image_winner->setObjectName("image_winner");
     image_winner->setPicture(res::winner);
     image_winner->setToolTip(QStringLiteral("Round Winner"));
-    image_winner->setGeometry(VotesLeft - 18, lineTop(1), 16, 16);
+    image_winner->setGeometry(VotesLeft - 18, roworder::rowTop(1), 16, 16);
     image_winner->hide();
     setVotingOpen(false);
 
@@ -109,7 +104,7 @@ void Tgamearea::buildVotingPanel()
     label_wonround->setObjectName("label_wonround");
     label_wonround->setGeometry(0, 214, PanelWidth, 22);
     label_wonround->setAlignment(Qt::AlignCenter);
-    roundstyle::setTextColour(label_wonround, roundstyle::White);
+    roundstyle::setTextColour(label_wonround, palette::White);
     roundstyle::setBold(label_wonround, true);
     roundstyle::setPointSize(label_wonround, 12);
 
@@ -124,7 +119,7 @@ void Tgamearea::buildVotingPanel()
     label_nosomething->setObjectName("label_nosomething");
     label_nosomething->setGeometry(0, 0, 340, 64);
     label_nosomething->setAlignment(Qt::AlignCenter);
-    roundstyle::setTextColour(label_nosomething, roundstyle::Yellow);
+    roundstyle::setTextColour(label_nosomething, palette::Yellow);
     roundstyle::setBold(label_nosomething, true);
     roundstyle::setPointSize(label_nosomething, 16);
     panel_noanswers->hide();
@@ -160,8 +155,7 @@ void Tgamearea::postacros(const QByteArray &data)
         QLabel *acro = rows[slot].acro;
         acro->setText(answer);
         plaintext::setToolTip(acro, answer);
-        roundstyle::setTextColour(acro,
-                                  slot == state.ownSlot ? roundstyle::Red : roundstyle::Yellow);
+        roundstyle::setTextColour(acro, slot == state.ownSlot ? palette::Red : palette::Yellow);
         roundstyle::setPointSize(acro, acroPointSize(int(answer.size())));
         fitAcro(acro);
         acro->show();
@@ -191,7 +185,7 @@ void Tgamearea::moveacro(int i)
     if (i < 1 || i > Lines) return;
     const int n = entry(context->state().answerOrder, i);
     if (n < 1 || n > Lines) return;
-    const int top = lineTop(i);
+    const int top = roworder::rowTop(i);
     Row &row = rows[n];
     row.acro->move(row.acro->x(), top);
     row.votes->move(row.votes->x(), top);
@@ -211,20 +205,20 @@ void Tgamearea::label_acro1Click(QObject *sender)
     auto *clicked = qobject_cast<QLabel *>(sender);
     const ClientState &state = context->state();
     if (!clicked || state.ownSlot > 12 || clicked->text().isEmpty() ||
-        roundstyle::textColour(clicked) == roundstyle::Red || !votingOpen())
+        roundstyle::textColour(clicked) == palette::Red || !votingOpen())
         return;
     if (state.loggedIn)
         context->sendToHost(cmd::client::choosenacro(state.ownSlot, roundstyle::tag(clicked)));
     for (int n = 1; n <= Lines; ++n) {
         QLabel *acro = rows[n].acro;
-        if (roundstyle::textColour(acro) == roundstyle::Red) continue;
+        if (roundstyle::textColour(acro) == palette::Red) continue;
         roundstyle::setBold(acro, false);
-        roundstyle::setTextColour(acro, roundstyle::Yellow);
-        roundstyle::setBackground(acro, roundstyle::Black);
+        roundstyle::setTextColour(acro, palette::Yellow);
+        roundstyle::setBackground(acro, palette::Black);
         roundstyle::setTransparent(acro);
     }
     roundstyle::setBold(clicked, true);
-    roundstyle::setBackground(clicked, roundstyle::DarkBlue);
+    roundstyle::setBackground(clicked, palette::DarkBlue);
     fitAcro(clicked);
     image_hand->move(image_hand->x(), clicked->y() + 2);
     image_hand->show();

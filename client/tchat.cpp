@@ -6,18 +6,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
-#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
 #include <QScreen>
 #include <QToolButton>
 
 #include "client/chatdisplay.h"
 #include "client/colortext.h"
 #include "client/gamearea.h"
+#include "client/playerboard.h"
 #include "client/soundplayer.h"
 #include "download/tdownload.h"
 #include "host/tserver.h"
@@ -37,7 +36,6 @@ namespace {
 
 const char AppTitle[] = "Quibbleton";
 const char WelcomeText[] = "Welcome to Quibbleton!";
-const char WaitingCaption[] = "<Waiting>";
 
 const QSize BoardPanelSize(784, 549);
 const int BoardMargin = 4; // the client area is the board panel plus this
@@ -52,12 +50,6 @@ const int PhraseLeft = 225;
 const int PhraseFirstTop = 302;
 const int PhraseLastTop = 506;
 const QSize PhraseSize(25, 19);
-const int EnteredLeft = 18;
-const int NameLeft = 28;
-const int NameWidth = 115;
-const int ScoreLeft = 152;
-const int BonusLeft = 181;
-const int RowHeight = 17;
 // Window sizes from a settings file are kept within what a screen can show.
 const int MaxWindowExtent = 4096;
 const int MaxWindowPosition = 32000;
@@ -70,30 +62,6 @@ const char *const SoundCaptions[] = {
     "<Cancel>", "Doh",      "Cough", "Hello",   "Thank You", "Where have you been?",
     "Snoring",  "Sneezing", "Sorry", "Welcome", "Yeehaa",    "Yippee",
     "Oh No"};
-
-int rowTop(int row)
-{
-    return 18 * row - 14;
-}
-
-// A flat panel: a dark, slightly see-through face with a thin rim, so the
-// tiled background shows around it.
-class PanelFrame : public QFrame
-{
-public:
-    using QFrame::QFrame;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        p.setPen(QPen(QColor(120, 120, 170), 1));
-        p.setBrush(QColor(0, 0, 20, 190));
-        p.drawRoundedRect(r, 4, 4);
-    }
-};
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text)
 {
@@ -175,16 +143,16 @@ void Tchat::FormCreate()
 
     label_team1 = makeLabel(panel_board, "label_team1", QString());
     label_team1->setGeometry(QRect(Team1Pos, QSize(110, 14)));
-    roundstyle::setTextColour(label_team1, roundstyle::Yellow);
+    roundstyle::setTextColour(label_team1, palette::Yellow);
     roundstyle::setBold(label_team1, true);
     label_team2 = makeLabel(panel_board, "label_team2", QString());
     label_team2->setGeometry(QRect(Team2Pos, QSize(110, 14)));
-    roundstyle::setTextColour(label_team2, roundstyle::White);
+    roundstyle::setTextColour(label_team2, palette::White);
     roundstyle::setBold(label_team2, true);
     label_status = makeLabel(panel_board, "label_status", QString::fromLatin1(WelcomeText));
     label_status->setGeometry(StatusRect);
     label_status->setAlignment(Qt::AlignCenter);
-    roundstyle::setTextColour(label_status, roundstyle::Yellow);
+    roundstyle::setTextColour(label_status, palette::Yellow);
     roundstyle::setBold(label_status, true);
 
     buildMenus();
@@ -339,69 +307,31 @@ void Tchat::buildMenus()
 
 void Tchat::buildBoard()
 {
-    FlatPanel2 = new PanelFrame(panel_board);
-    FlatPanel2->setObjectName("FlatPanel2");
+    FlatPanel2 = new PlayerBoard(panel_board);
     FlatPanel2->setGeometry(BoardRect);
-
-    QFont rowFont = font();
-    rowFont.setPointSize(9);
-    const QPixmap mark(QString::fromLatin1(res::entered));
-    for (int n = 1; n <= BoardSlots; ++n) {
-        const QString number = QString::number(n);
-        QLabel *name =
-            makeLabel(FlatPanel2, "label_playername" + number, QString::fromLatin1(WaitingCaption));
-        name->setFont(rowFont);
-        roundstyle::setTag(name, n);
-        name->resize(NameWidth, RowHeight);
-        if (n == 1) {
-            // The hosting player's own line has no menu.
-            name->setContextMenuPolicy(Qt::PreventContextMenu);
-        } else {
-            name->setContextMenuPolicy(Qt::CustomContextMenu);
-            connect(name, &QWidget::customContextMenuRequested, this, [this, n, name](QPoint pos) {
-                label_playername2ContextPopup(n, name->mapToGlobal(pos));
-            });
-        }
-        label_playername[n] = name;
-
-        QLabel *score = makeLabel(FlatPanel2, "label_score" + number, QStringLiteral("0"));
-        score->setFont(rowFont);
-        score->resize(BonusLeft - ScoreLeft - 2, RowHeight);
-        label_score[n] = score;
-
-        QLabel *bonus = makeLabel(FlatPanel2, "label_bonus" + number, QString());
-        QFont bonusFont = rowFont;
-        bonusFont.setPointSize(8);
-        bonusFont.setBold(true);
-        bonus->setFont(bonusFont);
-        bonus->resize(BoardRect.width() - BonusLeft - 2, RowHeight);
-        roundstyle::setTextColour(bonus, QColor(90, 160, 255));
-        label_bonus[n] = bonus;
-
-        QLabel *answered = makeLabel(FlatPanel2, "entered_" + number, QString());
-        answered->setPixmap(mark);
-        answered->setScaledContents(true);
-        answered->resize(12, 17);
-        answered->hide();
-        entered_[n] = answered;
-
-        roundstyle::setTextColour(name, roundstyle::Yellow);
-        roundstyle::setTextColour(score, roundstyle::Yellow);
-    }
-    placeBoardRows();
+    connect(FlatPanel2, &PlayerBoard::nameMenuRequested, this,
+            &Tchat::label_playername2ContextPopup);
 }
 
-void Tchat::placeBoardRows()
+void Tchat::setStatus(const QString &text)
 {
-    for (int row = 1; row <= BoardSlots; ++row) {
-        const int n = st.boardOrder.value(row - 1, row);
-        if (n < 1 || n > BoardSlots) continue;
-        const int top = rowTop(row);
-        entered_[n]->move(EnteredLeft, top);
-        label_playername[n]->move(NameLeft, top);
-        label_score[n]->move(ScoreLeft, top);
-        label_bonus[n]->move(BonusLeft, top);
-    }
+    label_status->setText(text);
+}
+
+void Tchat::setTeamLines(const QString &yellow, const QString &white)
+{
+    label_team1->setText(yellow);
+    label_team2->setText(white);
+}
+
+void Tchat::setStartGameEnabled(bool enabled)
+{
+    StartGame1->setEnabled(enabled);
+}
+
+void Tchat::focusChatEntry()
+{
+    mychat->setFocus();
 }
 
 void Tchat::buildChat()
@@ -637,8 +567,7 @@ void Tchat::reportError(const QString &text)
 QString Tchat::playerName(int slot) const
 {
     if (slot >= 1 && slot <= BoardSlots) {
-        const QString caption = label_playername[slot]->text();
-        return caption == QLatin1String(WaitingCaption) ? QString() : caption;
+        return FlatPanel2->name(slot);
     }
     if (slot > BoardSlots && slot <= LastSlot) return spyNames[slot];
     return QString();

@@ -22,7 +22,6 @@ class ChatDisplay;
 class ChatEntry;
 class QAction;
 class QActionGroup;
-class QFrame;
 class QLabel;
 class QMenu;
 class QMessageBox;
@@ -31,6 +30,7 @@ class SoundPlayer;
 class TServer;
 class DiscoveryResponder;
 class JoinAttempt;
+class PlayerBoard;
 class Tabout;
 class Tacrolog;
 class Tcategorylist;
@@ -94,7 +94,11 @@ public:
     void sendToHost(const QByteArray &message) override;
     void addlinetochat(const QString &text, TColor colour) override;
     void playsounds(const QString &name) override;
-    QWidget *mainWidget() override { return this; }
+    PlayerBoard &board() override { return *FlatPanel2; }
+    void setStatus(const QString &text) override;
+    void setTeamLines(const QString &yellow, const QString &white) override;
+    void setStartGameEnabled(bool enabled) override;
+    void focusChatEntry() override;
     Tgamestart *gameOptions() override { return windows.gamestart; }
     Tcategorylist *categoryList() override { return windows.categorylist; }
     Tacrolog *acroLog() override { return windows.acrolog; }
@@ -218,7 +222,6 @@ private:
     void buildMenus();
     void buildBoard();
     void buildChat();
-    void placeBoardRows();
     void reportError(const QString &text);
     void applyBounds(const settings::Bounds &bounds);
     void setTextSize(int points);
@@ -252,11 +255,7 @@ private:
     QLabel *label_team1 = nullptr;
     QLabel *label_team2 = nullptr;
     QLabel *label_status = nullptr;
-    QFrame *FlatPanel2 = nullptr;
-    QLabel *label_playername[BoardSlots + 1] = {};
-    QLabel *label_score[BoardSlots + 1] = {};
-    QLabel *label_bonus[BoardSlots + 1] = {};
-    QLabel *entered_[BoardSlots + 1] = {};
+    PlayerBoard *FlatPanel2 = nullptr;
     QToolButton *b_phrase[PhraseButtons + 1] = {};
     QString phrases[PhraseButtons + 1];
     ChatDisplay *mainchat = nullptr;

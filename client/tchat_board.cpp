@@ -3,15 +3,14 @@
 #include "client/tchat.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 
 #include "client/colortext.h"
+#include "client/playerboard.h"
 #include "net/commands.h"
 #include "windows/tspylist.h"
 
 namespace {
-const char WaitingCaption[] = "<Waiting>";
 const char YouAreConnected[] = "You are Connected.";
 const char IsConnected[] = " is Connected.";
 const char YouAreSpying[] = "You are spying.";
@@ -82,10 +81,7 @@ void Tchat::newplayerinfo(const QByteArray &remainder)
         else
             addlinetochat(name + QLatin1String(IsSpying), colortext::clYellow);
     } else {
-        label_playername[slot]->setText(name);
-        label_playername[slot]->show();
-        label_score[slot]->setText(QStringLiteral("0"));
-        label_score[slot]->show();
+        FlatPanel2->showPlayer(slot, name);
     }
 }
 
@@ -108,10 +104,10 @@ void Tchat::playerdisconnected(const QByteArray &remainder)
         close();
     }
     if (slot >= 1 && slot <= BoardSlots) {
-        QLabel *label = label_playername[slot];
-        if (label->text() != QLatin1String(WaitingCaption))
-            addlinetochat(label->text() + QLatin1String(Disconnected), DepartureColour);
-        label->setText(QString::fromLatin1(WaitingCaption));
+        const QString shown = FlatPanel2->caption(slot);
+        if (shown != QLatin1String(PlayerBoard::WaitingCaption))
+            addlinetochat(shown + QLatin1String(Disconnected), DepartureColour);
+        FlatPanel2->clearPlayer(slot);
     }
     if (slot > BoardSlots && slot <= LastSlot && spyPresent[slot] &&
         spyNames[slot] == departure.name) {
@@ -127,7 +123,7 @@ void Tchat::entered(const QByteArray &remainder)
     // A slot that names no mark on the board is ignored.
     int slot = 0;
     if (!cmd::toNumber(remainder, slot) || slot < 1 || slot > BoardSlots) return;
-    entered_[slot]->show();
+    FlatPanel2->setEnteredMark(slot, true);
 }
 
 void Tchat::label_playername2ContextPopup(int slot, const QPoint &globalPos)

@@ -16,6 +16,7 @@
 
 #include "client/chatdisplay.h"
 #include "client/colortext.h"
+#include "client/playerboard.h"
 #include "client/soundplayer.h"
 #include "net/commands.h"
 #include "windows/plaintext.h"
@@ -103,8 +104,7 @@ void Tchat::playasound(const QByteArray &remainder)
         return;
     for (int n = 0; n <= SoundItems; ++n) {
         if (wave[n]->objectName().compare(name, Qt::CaseInsensitive) != 0) continue;
-        addlinetochat(label_playername[slot]->text() + QLatin1String(ChatterSound) +
-                          wave[n]->toolTip(),
+        addlinetochat(FlatPanel2->caption(slot) + QLatin1String(ChatterSound) + wave[n]->toolTip(),
                       colortext::clBlue);
         return;
     }

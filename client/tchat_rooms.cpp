@@ -20,7 +20,6 @@
 #include "windows/tspylist.h"
 
 namespace {
-const char WaitingCaption[] = "<Waiting>";
 const char WelcomeText[] = "Welcome to Quibbleton!";
 const char LeftRoom[] = "You left the room.";
 const char JoiningRoom[] = "Joining %1 ...";
@@ -122,10 +121,10 @@ void Tchat::leaveroom()
     st.answerOrder = fresh.answerOrder;
     hostPort = 0;
     for (int n = 1; n <= BoardSlots; ++n) {
-        label_playername[n]->setText(QString::fromLatin1(WaitingCaption));
-        label_score[n]->setText(QStringLiteral("0"));
+        FlatPanel2->clearPlayer(n);
+        FlatPanel2->setScore(n, QStringLiteral("0"));
     }
-    placeBoardRows();
+    FlatPanel2->placeRows(st.boardOrder);
     for (int n = BoardSlots + 1; n <= LastSlot; ++n) {
         if (spyPresent[n] && windows.spylist) windows.spylist->removeSpy(n, spyNames[n]);
         spyPresent[n] = false;

@@ -262,12 +262,12 @@ void tst_gamearea_category::catchoosen()
     FakeMainWindow w;
     w.area->postvotes("y+y+n+2+Ann+3");
     QVERIFY(!w.text("label_wonround").isEmpty());
-    roundstyle::setTextColour(w.control("Label2"), roundstyle::Gray);
+    roundstyle::setTextColour(w.control("Label2"), palette::Gray);
     w.area->catchoosen("Food");
     QCOMPARE(w.text("label_catagory"), QStringLiteral("Category: Food"));
     QCOMPARE(w.text("label_catagory1"), QStringLiteral("Food"));
     QCOMPARE(w.text("label_wonround"), QString());
-    QCOMPARE(roundstyle::textColour(w.control("Label2")), roundstyle::Navy);
+    QCOMPARE(roundstyle::textColour(w.control("Label2")), palette::Navy);
     w.area->catchoosen("Plus+Minus");
     QCOMPARE(w.text("label_catagory1"), QStringLiteral("Plus+Minus"));
 }
@@ -279,7 +279,7 @@ void tst_gamearea_category::saveCategoryLink()
     w.area->catchoosen("Sea Life");
     QTest::mouseClick(w.control("Label2"), Qt::LeftButton);
     QCOMPARE(w.categories->categories().first(), QStringLiteral("Sea Life"));
-    QCOMPARE(roundstyle::textColour(w.control("Label2")), roundstyle::Gray);
+    QCOMPARE(roundstyle::textColour(w.control("Label2")), palette::Gray);
     QTest::mouseClick(w.control("Label2"), Qt::LeftButton);
     QCOMPARE(w.categories->categories().mid(0, 2), QStringList({"Sea Life", "Sea Life"}));
     QVERIFY(QFile::exists(w.folder.file("acrocats.txt")));

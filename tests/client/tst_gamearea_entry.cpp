@@ -189,11 +189,11 @@ void tst_gamearea_entry::acceptedAnswerIsSent()
     QCOMPARE(edit->text(), QStringLiteral("big red dog"));
     QVERIFY(w.shown("label_accepted"));
     QVERIFY(!w.shown("label_warning"));
-    QCOMPARE(roundstyle::textColour(edit), roundstyle::Black);
+    QCOMPARE(roundstyle::textColour(edit), palette::Black);
     QCOMPARE(w.sounds, QStringList{"submit"});
     // Typing again turns the answer blue; a second Enter sends again.
     QTest::keyClick(edit, Qt::Key_Backspace);
-    QCOMPARE(roundstyle::textColour(edit), roundstyle::Blue);
+    QCOMPARE(roundstyle::textColour(edit), palette::Blue);
     QTest::keyClicks(edit, "gs");
     QTest::keyClick(edit, Qt::Key_Enter);
     QCOMPARE(w.takeSent(), wire("CMD_acro+4+big red dogs"));
@@ -214,11 +214,11 @@ void tst_gamearea_entry::rejectedAnswerStaysForCorrection()
     QVERIFY(w.shown("label_warning"));
     QCOMPARE(w.text("label_warning"), QStringLiteral("Acro does not match the letters"));
     QVERIFY(!w.shown("label_accepted"));
-    QCOMPARE(roundstyle::textColour(edit), roundstyle::Red);
+    QCOMPARE(roundstyle::textColour(edit), palette::Red);
     QCOMPARE(w.sounds, QStringList{"wrong"});
     QTest::keyClick(edit, Qt::Key_Left);
     QVERIFY(!w.shown("label_warning"));
-    QCOMPARE(roundstyle::textColour(edit), roundstyle::Blue);
+    QCOMPARE(roundstyle::textColour(edit), palette::Blue);
 }
 
 void tst_gamearea_entry::tildeTypedBecomesPlus()

@@ -78,7 +78,7 @@ void tst_gamearea_teams::startSetsCaptionsAndResetsBoard()
     w.area->posttheletters("3+ABC");
     w.label("label_score3")->setText("17");
     w.label("label_bonus3")->setText("+5");
-    roundstyle::setTextColour(w.label("label_playername3"), roundstyle::White);
+    roundstyle::setTextColour(w.label("label_playername3"), palette::White);
     w.control("entered_3")->show();
     w.label("label_team1")->setText("Yellow: 9");
     w.area->startthegame("Ann+25+45+t+9+t+t+");
@@ -93,7 +93,7 @@ void tst_gamearea_teams::startSetsCaptionsAndResetsBoard()
     QCOMPARE(w.text("label_score3"), QStringLiteral("0"));
     QCOMPARE(w.text("label_bonus3"), QString());
     QVERIFY(!w.shown("entered_3"));
-    QCOMPARE(roundstyle::textColour(w.label("label_playername3")), roundstyle::Yellow);
+    QCOMPARE(roundstyle::textColour(w.label("label_playername3")), palette::Yellow);
     QCOMPARE(w.text("label_team1"), QString());
     QVERIFY(!w.control<QTimer>("Timer2")->isActive());
     // The stage panel does not change with the start message.
@@ -205,9 +205,8 @@ void tst_gamearea_teams::statsForTeamGame()
     FakeMainWindow w;
     w.login(5);
     for (int n = 1; n <= 4; ++n) {
-        roundstyle::setTextColour(w.label("label_playername" + QString::number(n)),
-                                  roundstyle::Red);
-        roundstyle::setTextColour(w.label("label_score" + QString::number(n)), roundstyle::Red);
+        roundstyle::setTextColour(w.label("label_playername" + QString::number(n)), palette::Red);
+        roundstyle::setTextColour(w.label("label_score" + QString::number(n)), palette::Red);
     }
     // clearall() makes every row yellow before the pairs are read.
     w.area->stats(data);
@@ -217,10 +216,10 @@ void tst_gamearea_teams::statsForTeamGame()
     QCOMPARE(w.text("label_team2"), QStringLiteral("White: 0"));
     const bool pairs = data.contains("+1+1");
     QCOMPARE(roundstyle::textColour(w.label("label_playername2")),
-             pairs ? roundstyle::White : roundstyle::Yellow);
+             pairs ? palette::White : palette::Yellow);
     QCOMPARE(roundstyle::textColour(w.label("label_score2")),
-             pairs ? roundstyle::White : roundstyle::Yellow);
-    QCOMPARE(roundstyle::textColour(w.label("label_playername1")), roundstyle::Yellow);
+             pairs ? palette::White : palette::Yellow);
+    QCOMPARE(roundstyle::textColour(w.label("label_playername1")), palette::Yellow);
 }
 
 void tst_gamearea_teams::histeam()
@@ -229,16 +228,16 @@ void tst_gamearea_teams::histeam()
     w.login(3);
     w.area->teamgame("Ann+30+60+t+10+t+t+");
     w.area->histeam("1+2+2+1+4+3");
-    QCOMPARE(roundstyle::textColour(w.label("label_playername1")), roundstyle::White);
-    QCOMPARE(roundstyle::textColour(w.label("label_score1")), roundstyle::White);
-    QCOMPARE(roundstyle::textColour(w.label("label_playername2")), roundstyle::Yellow);
+    QCOMPARE(roundstyle::textColour(w.label("label_playername1")), palette::White);
+    QCOMPARE(roundstyle::textColour(w.label("label_score1")), palette::White);
+    QCOMPARE(roundstyle::textColour(w.label("label_playername2")), palette::Yellow);
     QVERIFY(w.chatLines.size() == 1); // the start line only
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_team"));
 
     w.area->histeam("3+2");
     QCOMPARE(w.chatLines.last().first, QStringLiteral("You are on the WHITE team!"));
     QCOMPARE(w.chatLines.last().second, TColor(0xFFFFFF));
-    QCOMPARE(roundstyle::textColour(w.label("label_playername3")), roundstyle::White);
+    QCOMPARE(roundstyle::textColour(w.label("label_playername3")), palette::White);
     QCOMPARE(w.visiblePanel(), QString());
 
     FakeMainWindow yellow;

@@ -74,8 +74,8 @@ void tst_gamearea_voting::answerShownAsTyped()
     w.login(4);
     w.area->postacros("4+Plus~Minus Quiz+7+Pretty Quick");
     QCOMPARE(w.text("label_acro4"), QStringLiteral("Plus+Minus Quiz"));
-    QCOMPARE(roundstyle::textColour(w.label("label_acro4")), roundstyle::Red);
-    QCOMPARE(roundstyle::textColour(w.label("label_acro7")), roundstyle::Yellow);
+    QCOMPARE(roundstyle::textColour(w.label("label_acro4")), palette::Red);
+    QCOMPARE(roundstyle::textColour(w.label("label_acro7")), palette::Yellow);
     QVERIFY(w.shown("label_acro7"));
     QVERIFY(w.label("label_acro7")->width() > 40);
 }
@@ -120,7 +120,7 @@ void tst_gamearea_voting::votes()
     QCOMPARE(w.takeSent(), wire("CMD_choosenacro+4+7+"));
     QVERIFY(roundstyle::isBold(seven));
     QVERIFY(!roundstyle::isTransparent(seven));
-    QCOMPARE(seven->palette().color(QPalette::Window), roundstyle::DarkBlue);
+    QCOMPARE(seven->palette().color(QPalette::Window), palette::DarkBlue);
     QVERIFY(w.shown("image_hand"));
     QCOMPARE(w.control("image_hand")->y(), seven->y() + 2);
 
@@ -128,10 +128,10 @@ void tst_gamearea_voting::votes()
     QCOMPARE(w.takeSent(), wire("CMD_choosenacro+4+9+"));
     QVERIFY(!roundstyle::isBold(seven));
     QVERIFY(roundstyle::isTransparent(seven));
-    QCOMPARE(roundstyle::textColour(seven), roundstyle::Yellow);
+    QCOMPARE(roundstyle::textColour(seven), palette::Yellow);
     QVERIFY(roundstyle::isBold(nine));
     QCOMPARE(w.control("image_hand")->y(), nine->y() + 2);
-    QCOMPARE(roundstyle::textColour(w.label("label_acro4")), roundstyle::Red);
+    QCOMPARE(roundstyle::textColour(w.label("label_acro4")), palette::Red);
 }
 
 void tst_gamearea_voting::clicksThatDoNothing_data()

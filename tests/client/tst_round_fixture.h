@@ -1,6 +1,6 @@
 // A stand-in for the main window that the round screen tests drive the game area
 // with: it records what would be sent, written to the chat and played, and holds
-// a small player board with the main window's control names.
+// the real player board.
 #pragma once
 
 #include <QAction>
@@ -13,6 +13,7 @@
 
 #include "client/clientcontext.h"
 #include "client/gamearea.h"
+#include "client/playerboard.h"
 #include "resources/resourcenames.h"
 #include "tests/support/testsupport.h"
 #include "windows/tacrolog.h"
@@ -29,27 +30,15 @@ public:
         res::init();
         main.setObjectName("chat");
         main.resize(MainWidth, 578);
-        auto *board = new QWidget(&main);
-        board->setObjectName("FlatPanel2");
-        board->setGeometry(10, 297, 207, 230);
-        for (int n = 1; n <= 12; ++n) {
-            const QString number = QString::number(n);
-            const int top = 18 * n - 14;
-            auto label = [&](const QString &name, const QString &text, int left, int width) {
-                auto *l = new QLabel(text, board);
-                l->setObjectName(name + number);
-                l->setGeometry(left, top, width, 16);
-                return l;
-            };
-            label("label_playername", QStringLiteral("<Waiting>"), 28, 115);
-            label("label_score", QStringLiteral("0"), 152, 26);
-            label("label_bonus", QString(), 181, 24);
-            label("entered_", QString(), 18, 12)->hide();
-        }
+        playerBoard = new PlayerBoard(&main);
+        playerBoard->setGeometry(10, 297, 207, 230);
         for (const char *name : {"label_team1", "label_team2", "label_status"}) {
             auto *l = new QLabel(&main);
             l->setObjectName(name);
         }
+        teamLines[0] = label("label_team1");
+        teamLines[1] = label("label_team2");
+        status = label("label_status");
         chat = new QLineEdit(&main);
         chat->setObjectName("mychat");
         startItem = new QAction(QStringLiteral("Start Game"), &main);
@@ -78,11 +67,7 @@ public:
         st.loggedIn = true;
         if (slot <= 12) setBoardName(slot, name);
     }
-    void setBoardName(int slot, const QString &name)
-    {
-        if (QLabel *l = control<QLabel>("label_playername" + QString::number(slot)))
-            l->setText(name);
-    }
+    void setBoardName(int slot, const QString &name) { playerBoard->showPlayer(slot, name); }
     template <class T = QWidget> T *control(const QString &name) const
     {
         return main.findChild<T *>(name);
@@ -124,7 +109,7 @@ public:
         for (int i = 1; i <= 12; ++i) {
             for (int n = 1; n <= 12; ++n) {
                 const QLabel *acro = label("label_acro" + QString::number(n));
-                if (acro && acro->y() == 18 * i - 14) lines << n;
+                if (acro && acro->y() == roworder::rowTop(i)) lines << n;
             }
         }
         return lines;
@@ -132,11 +117,7 @@ public:
 
     // ClientContext.
     ClientState &state() override { return st; }
-    QString playerName(int slot) const override
-    {
-        const QString name = text("label_playername" + QString::number(slot));
-        return name == QLatin1String("<Waiting>") ? QString() : name;
-    }
+    QString playerName(int slot) const override { return playerBoard->name(slot); }
     void sendToHost(const QByteArray &message) override
     {
         if (st.loggedIn) sent << message;
@@ -146,7 +127,15 @@ public:
         chatLines << qMakePair(line, colour);
     }
     void playsounds(const QString &name) override { sounds << name; }
-    QWidget *mainWidget() override { return &main; }
+    PlayerBoard &board() override { return *playerBoard; }
+    void setStatus(const QString &text) override { status->setText(text); }
+    void setTeamLines(const QString &yellow, const QString &white) override
+    {
+        teamLines[0]->setText(yellow);
+        teamLines[1]->setText(white);
+    }
+    void setStartGameEnabled(bool enabled) override { startItem->setEnabled(enabled); }
+    void focusChatEntry() override { chat->setFocus(); }
     Tgamestart *gameOptions() override { return options.get(); }
     Tcategorylist *categoryList() override { return categories.get(); }
     Tacrolog *acroLog() override { return log.get(); }
@@ -155,6 +144,9 @@ public:
     ClientState st;
     QWidget main;
     Tgamearea *area = nullptr;
+    PlayerBoard *playerBoard = nullptr;
+    QLabel *teamLines[2] = {};
+    QLabel *status = nullptr;
     QLineEdit *chat = nullptr;
     QAction *startItem = nullptr;
     std::unique_ptr<Tgamestart> options;

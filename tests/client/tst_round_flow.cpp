@@ -268,8 +268,8 @@ void tst_round_flow::teamGameUpToTheAnswers()
     QTRY_VERIFY_WITH_TIMEOUT(chatLines(bob).contains("You are on the WHITE team!"), Wait);
     QVERIFY(chatLines(cid).contains("You are on the YELLOW team!"));
     QVERIFY(chatLines(ann).contains("You are on the YELLOW team!"));
-    QCOMPARE(roundstyle::textColour(label(ann, "label_playername2")), roundstyle::White);
-    QCOMPARE(roundstyle::textColour(label(ann, "label_playername3")), roundstyle::Yellow);
+    QCOMPARE(roundstyle::textColour(label(ann, "label_playername2")), palette::White);
+    QCOMPARE(roundstyle::textColour(label(ann, "label_playername3")), palette::Yellow);
 
     // Ann chooses the category; the others watch.
     QTRY_VERIFY_WITH_TIMEOUT(shown(ann, "panel_catagory"), Wait);
@@ -339,7 +339,7 @@ void tst_round_flow::plainGameWithBonusRound()
     QVERIFY(waitPaused(cmd::CMD_anacro));
     for (Tchat *chat : all)
         QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_voting"), Wait);
-    QCOMPARE(roundstyle::textColour(label(bob, "label_acro2")), roundstyle::Red);
+    QCOMPARE(roundstyle::textColour(label(bob, "label_acro2")), palette::Red);
     vote(ann, 2);
     vote(cid, 2);
     vote(bob, 2); // his own answer: nothing is sent
@@ -474,8 +474,8 @@ void tst_round_flow::teamGameToWinner()
     QVERIFY(chatLines(ann).contains("You are on the YELLOW team!"));
     QVERIFY(chatLines(cid).contains("You are on the YELLOW team!"));
     for (Tchat *chat : all) {
-        QCOMPARE(roundstyle::textColour(label(chat, "label_playername2")), roundstyle::White);
-        QCOMPARE(roundstyle::textColour(label(chat, "label_playername3")), roundstyle::Yellow);
+        QCOMPARE(roundstyle::textColour(label(chat, "label_playername2")), palette::White);
+        QCOMPARE(roundstyle::textColour(label(chat, "label_playername3")), palette::Yellow);
     }
     chooseCategory(ann, {bob, cid}, QStringLiteral("Sea Life"));
     resume();
