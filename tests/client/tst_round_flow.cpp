@@ -38,6 +38,13 @@ const int FastTick = 4;         // ms per host stage tick while nobody acts
 const int Paused = 3600 * 1000; // a tick that never comes during the test
 const int Wait = 10000;
 
+// A step of a story: a helper whose check failed ends the test there.
+#define STEP(call)                                                                                 \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed()) return;                                                    \
+    } while (false)
+
 class NoSounds : public SoundPlayer
 {
 public:
@@ -59,6 +66,16 @@ private slots:
 
 private:
     Tchat *join(const QString &name);
+    // Ann hosts; Bob and Cid join (slots 1, 2 and 3).
+    void joinThree();
+    // Ann starts a game with the options `set` chooses.
+    void startGame(const std::function<void(Tgamestart *)> &set);
+    // Every player sees the stage panel.
+    void allSee(const char *panel);
+    // The players answer in turn, each with a valid answer of their own.
+    void allAnswer(const QList<Tchat *> &players);
+    // Every player sees the game-over screen naming the winner.
+    void allSeeWinner(const QString &winner);
     // The host's clock stops when it sends a message with one of these words.
     void pauseOn(const QList<QByteArray> &words);
     bool waitPaused(const QByteArray &word);
@@ -91,6 +108,8 @@ private:
 
     std::unique_ptr<testsupport::TempProgramFolder> folder;
     QList<Tchat *> clients; // the hosting client first
+    Tchat *ann = nullptr, *bob = nullptr, *cid = nullptr;
+    QList<Tchat *> all;
     TServer *server = nullptr;
     quint16 port = 0;
     QList<QByteArray> pauseWords;
@@ -105,6 +124,8 @@ void tst_round_flow::init()
     port = testsupport::freePort();
     pausedAt.clear();
     pauseWords.clear();
+    ann = bob = cid = nullptr;
+    all.clear();
 }
 
 void tst_round_flow::cleanup()
@@ -153,6 +174,57 @@ Tchat *tst_round_flow::join(const QString &name)
             return nullptr;
     }
     return chat;
+}
+
+void tst_round_flow::joinThree()
+{
+    ann = join("Ann");
+    QVERIFY(ann);
+    bob = join("Bob");
+    QVERIFY(bob);
+    cid = join("Cid");
+    QVERIFY(cid);
+    all = {ann, bob, cid};
+}
+
+void tst_round_flow::startGame(const std::function<void(Tgamestart *)> &set)
+{
+    QTest::mouseClick(ann->gameArea()->findChild<QWidget *>("button_start"), Qt::LeftButton);
+    Tgamestart *options = ann->gameOptions();
+    QTRY_VERIFY_WITH_TIMEOUT(options->isVisible(), Wait);
+    set(options);
+    QTest::mouseClick(options->findChild<QPushButton *>("button_start"), Qt::LeftButton);
+}
+
+void tst_round_flow::allSee(const char *panel)
+{
+    for (Tchat *chat : std::as_const(all))
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, panel), Wait);
+}
+
+void tst_round_flow::allAnswer(const QList<Tchat *> &players)
+{
+    for (Tchat *chat : players) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_creating"), Wait);
+        answer(chat, acroFor(chat));
+        QTRY_VERIFY_WITH_TIMEOUT(!server->player(chat->state().ownSlot).acro.isEmpty(), Wait);
+    }
+}
+
+void tst_round_flow::allSeeWinner(const QString &winner)
+{
+    for (Tchat *chat : std::as_const(all)) {
+        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_over"), Wait);
+        QCOMPARE(text(chat, "label_winner1"), winner + "!");
+        QCOMPARE(text(chat, "label_winner2"), winner + "!");
+        bool headline = false;
+        for (QLabel *l : chat->findChild<QWidget *>("panel_over")->findChildren<QLabel *>())
+            headline =
+                headline || (l->text() == "Congratulations to the Winner!" && l->isVisible());
+        QVERIFY(headline);
+        QCOMPARE(text(chat, "label_status"), winner + " has won the game!");
+        QVERIFY(chatLines(chat).contains(winner + " has Won the Game!"));
+    }
 }
 
 void tst_round_flow::pauseOn(const QList<QByteArray> &words)
@@ -232,25 +304,16 @@ void tst_round_flow::vote(Tchat *chat, int slot)
 
 void tst_round_flow::teamGameUpToTheAnswers()
 {
-    Tchat *ann = join("Ann");
-    QVERIFY(ann);
-    Tchat *bob = join("Bob");
-    QVERIFY(bob);
-    Tchat *cid = join("Cid");
-    QVERIFY(cid);
+    STEP(joinThree());
     pauseOn({cmd::CMD_teamgame, cmd::CMD_cats, cmd::CMD_theletters});
 
     // The hosting player starts a team game from the options dialog.
-    QTest::mouseClick(ann->gameArea()->findChild<QWidget *>("button_start"), Qt::LeftButton);
-    Tgamestart *options = ann->gameOptions();
-    QTRY_VERIFY_WITH_TIMEOUT(options->isVisible(), Wait);
-    options->findChild<QCheckBox *>("checkbox_team")->setChecked(true);
-    QTest::mouseClick(options->findChild<QPushButton *>("button_start"), Qt::LeftButton);
+    STEP(startGame(
+        [](Tgamestart *o) { o->findChild<QCheckBox *>("checkbox_team")->setChecked(true); }));
     QVERIFY(waitPaused(cmd::CMD_teamgame));
-    for (Tchat *chat : {ann, bob, cid}) {
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_team"), Wait);
+    STEP(allSee("panel_team"));
+    for (Tchat *chat : std::as_const(all))
         QCOMPARE(text(chat, "label_team1"), QStringLiteral("Yellow: 0"));
-    }
     QVERIFY(chatLines(bob).contains("Ann has started a TEAM game with 10 Letter Bonus Round. "
                                     "Winner determined by winner of the bonus round."));
 
@@ -304,24 +367,17 @@ void tst_round_flow::teamGameUpToTheAnswers()
 
 void tst_round_flow::plainGameWithBonusRound()
 {
-    Tchat *ann = join("Ann");
-    QVERIFY(ann);
-    Tchat *bob = join("Bob");
-    QVERIFY(bob);
-    Tchat *cid = join("Cid");
-    QVERIFY(cid);
-    const QList<Tchat *> all = {ann, bob, cid};
+    STEP(joinThree());
     pauseOn({cmd::CMD_theletters, cmd::CMD_anacro, cmd::CMD_thevotes, cmd::CMD_postscores,
              cmd::CMD_inbonus});
 
-    QTest::mouseClick(ann->gameArea()->findChild<QWidget *>("button_start"), Qt::LeftButton);
-    Tgamestart *options = ann->gameOptions();
-    options->findChild<QSpinBox *>("UpDown1")->setValue(3);  // play to 3
-    options->findChild<QSpinBox *>("UpDown2")->setValue(45); // creation time
-    options->findChild<QSpinBox *>("UpDown3")->setValue(7);  // bonus letters
-    options->findChild<QCheckBox *>("checkbox_speed")->setChecked(true);
-    options->findChild<QRadioButton *>("checkbox_bonus")->setChecked(true);
-    QTest::mouseClick(options->findChild<QPushButton *>("button_start"), Qt::LeftButton);
+    STEP(startGame([](Tgamestart *o) {
+        o->findChild<QSpinBox *>("UpDown1")->setValue(3);  // play to 3
+        o->findChild<QSpinBox *>("UpDown2")->setValue(45); // creation time
+        o->findChild<QSpinBox *>("UpDown3")->setValue(7);  // bonus letters
+        o->findChild<QCheckBox *>("checkbox_speed")->setChecked(true);
+        o->findChild<QRadioButton *>("checkbox_bonus")->setChecked(true);
+    }));
 
     // Round one: answers in the order Bob, Ann, Cid.
     QVERIFY(waitPaused(cmd::CMD_theletters));
@@ -329,16 +385,12 @@ void tst_round_flow::plainGameWithBonusRound()
     QVERIFY(chatLines(ann).contains("You have started a game with speed bonus with 7 Letter Bonus "
                                     "Round. Winner determined by winner of the bonus round."));
     QCOMPARE(text(ann, "label_catagory"), QStringLiteral("Category: General"));
-    for (Tchat *chat : {bob, ann, cid}) {
-        answer(chat, acroFor(chat));
-        QTRY_VERIFY_WITH_TIMEOUT(!server->player(chat->state().ownSlot).acro.isEmpty(), Wait);
-    }
+    STEP(allAnswer({bob, ann, cid}));
     resume();
 
     // Voting: Ann and Cid vote for Bob, Bob for Ann.
     QVERIFY(waitPaused(cmd::CMD_anacro));
-    for (Tchat *chat : all)
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_voting"), Wait);
+    STEP(allSee("panel_voting"));
     QCOMPARE(roundstyle::textColour(label(bob, "label_acro2")), palette::Red);
     vote(ann, 2);
     vote(cid, 2);
@@ -365,7 +417,7 @@ void tst_round_flow::plainGameWithBonusRound()
     // Scores: Bob 2 votes + 5 for the round + 1 speed; Ann 1 + 1; Cid 1. Bob is
     // at the top of every board; then the bonus round for Bob and Ann.
     QVERIFY(waitPaused(cmd::CMD_postscores));
-    for (Tchat *chat : all) {
+    for (Tchat *chat : std::as_const(all)) {
         QTRY_COMPARE_WITH_TIMEOUT(text(chat, "label_score2"), QStringLiteral("8"), Wait);
         QCOMPARE(label(chat, "label_score2")->y(), 4);
         QCOMPARE(label(chat, "label_score3")->y(), 40);
@@ -376,8 +428,8 @@ void tst_round_flow::plainGameWithBonusRound()
     }
     resume();
     QVERIFY(waitPaused(cmd::CMD_inbonus));
-    for (Tchat *chat : all) {
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_inbonus"), Wait);
+    STEP(allSee("panel_inbonus"));
+    for (Tchat *chat : std::as_const(all)) {
         QCOMPARE(text(chat, "label_inbonus1"), QStringLiteral("Good Luck!: Bob, Ann"));
         QCOMPARE(text(chat, "label_catagory"), QStringLiteral("Bonus Round!"));
     }
@@ -405,17 +457,7 @@ void tst_round_flow::plainGameWithBonusRound()
     resume();
 
     // Bob wins the bonus round and with it the game.
-    for (Tchat *chat : all) {
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_over"), Wait);
-        QCOMPARE(text(chat, "label_winner1"), QStringLiteral("Bob!"));
-        bool headline = false;
-        for (QLabel *l : chat->findChild<QWidget *>("panel_over")->findChildren<QLabel *>())
-            headline =
-                headline || (l->text() == "Congratulations to the Winner!" && l->isVisible());
-        QVERIFY(headline);
-        QCOMPARE(text(chat, "label_status"), QStringLiteral("Bob has won the game!"));
-        QVERIFY(chatLines(chat).contains("Bob has Won the Game!"));
-    }
+    STEP(allSeeWinner("Bob"));
     QVERIFY(ann->gameArea()->findChild<QWidget *>("button_start")->isVisible());
     QVERIFY(!bob->gameArea()->findChild<QWidget *>("button_start")->isVisible());
 
@@ -430,30 +472,22 @@ void tst_round_flow::plainGameWithBonusRound()
 
 void tst_round_flow::teamGameToWinner()
 {
-    Tchat *ann = join("Ann");
-    QVERIFY(ann);
-    Tchat *bob = join("Bob");
-    QVERIFY(bob);
-    Tchat *cid = join("Cid");
-    QVERIFY(cid);
-    const QList<Tchat *> all = {ann, bob, cid};
+    STEP(joinThree());
     const QList<int> yellow = {1, 3};
     const QList<int> white = {2};
     pauseOn({cmd::CMD_teamgame, cmd::CMD_cats, cmd::CMD_theletters, cmd::CMD_anacro,
              cmd::CMD_postscores, cmd::CMD_winner});
 
     // A team game to 10 without a bonus round, so the first leader at 10 wins.
-    QTest::mouseClick(ann->gameArea()->findChild<QWidget *>("button_start"), Qt::LeftButton);
-    Tgamestart *options = ann->gameOptions();
-    QTRY_VERIFY_WITH_TIMEOUT(options->isVisible(), Wait);
-    options->findChild<QSpinBox *>("UpDown1")->setValue(10);
-    options->findChild<QCheckBox *>("checkbox_team")->setChecked(true);
-    options->findChild<QCheckBox *>("checkbox_playbonus")->setChecked(false);
-    options->findChild<QCheckBox *>("checkbox_speed")->setChecked(false);
-    QTest::mouseClick(options->findChild<QPushButton *>("button_start"), Qt::LeftButton);
+    STEP(startGame([](Tgamestart *o) {
+        o->findChild<QSpinBox *>("UpDown1")->setValue(10);
+        o->findChild<QCheckBox *>("checkbox_team")->setChecked(true);
+        o->findChild<QCheckBox *>("checkbox_playbonus")->setChecked(false);
+        o->findChild<QCheckBox *>("checkbox_speed")->setChecked(false);
+    }));
     QVERIFY(waitPaused(cmd::CMD_teamgame));
-    for (Tchat *chat : all) {
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_team"), Wait);
+    STEP(allSee("panel_team"));
+    for (Tchat *chat : std::as_const(all)) {
         QCOMPARE(text(chat, "label_playtoscore"), QStringLiteral("Play to Score: 10"));
         QCOMPARE(text(chat, "label_team1"), QStringLiteral("Yellow: 0"));
         QCOMPARE(text(chat, "label_team2"), QStringLiteral("White: 0"));
@@ -473,7 +507,7 @@ void tst_round_flow::teamGameToWinner()
     QTRY_VERIFY_WITH_TIMEOUT(chatLines(bob).contains("You are on the WHITE team!"), Wait);
     QVERIFY(chatLines(ann).contains("You are on the YELLOW team!"));
     QVERIFY(chatLines(cid).contains("You are on the YELLOW team!"));
-    for (Tchat *chat : all) {
+    for (Tchat *chat : std::as_const(all)) {
         QCOMPARE(roundstyle::textColour(label(chat, "label_playername2")), palette::White);
         QCOMPARE(roundstyle::textColour(label(chat, "label_playername3")), palette::Yellow);
     }
@@ -481,16 +515,11 @@ void tst_round_flow::teamGameToWinner()
     resume();
 
     QVERIFY(waitPaused(cmd::CMD_theletters));
-    for (Tchat *chat : all) {
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_creating"), Wait);
-        answer(chat, acroFor(chat));
-        QTRY_VERIFY_WITH_TIMEOUT(!server->player(chat->state().ownSlot).acro.isEmpty(), Wait);
-    }
+    STEP(allAnswer(all));
     resume();
 
     QVERIFY(waitPaused(cmd::CMD_anacro));
-    for (Tchat *chat : all)
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_voting"), Wait);
+    STEP(allSee("panel_voting"));
     vote(ann, 2);
     vote(cid, 2);
     vote(bob, 1);
@@ -498,7 +527,7 @@ void tst_round_flow::teamGameToWinner()
 
     // Bob: 2 votes + 5 for the round; Ann: 1 vote + 1 for backing him; Cid: 1.
     QVERIFY(waitPaused(cmd::CMD_postscores));
-    for (Tchat *chat : all) {
+    for (Tchat *chat : std::as_const(all)) {
         QTRY_COMPARE_WITH_TIMEOUT(text(chat, "label_score2"), QStringLiteral("7"), Wait);
         QCOMPARE(text(chat, "label_score1"), QStringLiteral("2"));
         QCOMPARE(text(chat, "label_score3"), QStringLiteral("1"));
@@ -511,24 +540,22 @@ void tst_round_flow::teamGameToWinner()
 
     // Nobody has 10 yet: round two, chosen by the round's winner Bob.
     QVERIFY(waitPaused(cmd::CMD_cats));
-    for (Tchat *chat : all)
+    for (Tchat *chat : std::as_const(all))
         QVERIFY(!shown(chat, "panel_over"));
     chooseCategory(bob, {ann, cid}, QStringLiteral("Night Sky"));
     resume();
 
     QVERIFY(waitPaused(cmd::CMD_theletters));
-    for (Tchat *chat : all) {
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_creating"), Wait);
+    STEP(allSee("panel_creating"));
+    for (Tchat *chat : std::as_const(all)) {
         QCOMPARE(text(chat, "label_catagory"), QStringLiteral("Category: Night Sky"));
         QCOMPARE(text(chat, "label_letters").size(), 4);
-        answer(chat, acroFor(chat));
-        QTRY_VERIFY_WITH_TIMEOUT(!server->player(chat->state().ownSlot).acro.isEmpty(), Wait);
     }
+    STEP(allAnswer(all));
     resume();
 
     QVERIFY(waitPaused(cmd::CMD_anacro));
-    for (Tchat *chat : all)
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_voting"), Wait);
+    STEP(allSee("panel_voting"));
     vote(bob, 1);
     vote(cid, 1);
     vote(ann, 3);
@@ -537,7 +564,7 @@ void tst_round_flow::teamGameToWinner()
     // Ann: 2 votes + 6 for the round, 10 in all; Bob backed her, 8; Cid 1 vote
     // and 1 for backing her, 3.
     QVERIFY(waitPaused(cmd::CMD_postscores));
-    for (Tchat *chat : all) {
+    for (Tchat *chat : std::as_const(all)) {
         QTRY_COMPARE_WITH_TIMEOUT(text(chat, "label_score1"), QStringLiteral("10"), Wait);
         QCOMPARE(text(chat, "label_score2"), QStringLiteral("8"));
         QCOMPARE(text(chat, "label_score3"), QStringLiteral("3"));
@@ -553,18 +580,8 @@ void tst_round_flow::teamGameToWinner()
 
     // Ann reached 10 first and plays for Yellow: her team has won.
     QVERIFY(waitPaused(cmd::CMD_winner));
-    const QString team = QStringLiteral("The Yellow Team");
-    for (Tchat *chat : all) {
-        QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_over"), Wait);
-        QCOMPARE(text(chat, "label_winner1"), team + "!");
-        QCOMPARE(text(chat, "label_winner2"), team + "!");
-        bool headline = false;
-        for (QLabel *l : chat->findChild<QWidget *>("panel_over")->findChildren<QLabel *>())
-            headline =
-                headline || (l->text() == "Congratulations to the Winner!" && l->isVisible());
-        QVERIFY(headline);
-        QCOMPARE(text(chat, "label_status"), team + " has won the game!");
-        QVERIFY(chatLines(chat).contains(team + " has Won the Game!"));
+    STEP(allSeeWinner("The Yellow Team"));
+    for (Tchat *chat : std::as_const(all)) {
         for (const char *other :
              {"panel_team", "panel_catagory", "panel_creating", "panel_voting", "panel_inbonus"})
             QVERIFY2(!shown(chat, other), other);
@@ -639,13 +656,13 @@ void tst_round_flow::outsideTextIsOnlyText()
     cats.write(category.toUtf8() + "\r\nGeneral\r\n");
     cats.close();
 
-    Tchat *ann = join(annName);
+    ann = join(annName);
     QVERIFY(ann);
-    Tchat *bob = join(bobName);
+    bob = join(bobName);
     QVERIFY(bob);
-    Tchat *cid = join(cidName);
+    cid = join(cidName);
     QVERIFY(cid);
-    const QList<Tchat *> all = {ann, bob, cid};
+    all = {ann, bob, cid};
 
     // A spy takes slot 13 while nine silent connections hold slots 4 to 12.
     QList<QTcpSocket *> fillers;
@@ -667,7 +684,7 @@ void tst_round_flow::outsideTextIsOnlyText()
     QTest::keyClick(bob->chatEntry(), Qt::Key_Return);
     ann->setPhrasePause(0);
     QTest::mouseClick(ann->findChild<QWidget *>("b_phrase1"), Qt::LeftButton);
-    for (Tchat *chat : all) {
+    for (Tchat *chat : std::as_const(all)) {
         QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(bobName + " chats: " + chatLine), Wait);
         QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(annName + "  says: " + phrase), Wait);
         QTRY_VERIFY_WITH_TIMEOUT(chatLines(chat).contains(spyName + " chats: " + spyLine), Wait);
@@ -678,16 +695,15 @@ void tst_round_flow::outsideTextIsOnlyText()
 
     // A game to 3 points without a bonus round: one round decides it.
     pauseOn({cmd::CMD_cats, cmd::CMD_theletters, cmd::CMD_anacro, cmd::CMD_thevotes});
-    QTest::mouseClick(ann->gameArea()->findChild<QWidget *>("button_start"), Qt::LeftButton);
-    Tgamestart *options = ann->gameOptions();
-    options->findChild<QCheckBox *>("checkbox_playbonus")->setChecked(false);
-    options->findChild<QSpinBox *>("UpDown1")->setValue(3);
-    QTest::mouseClick(options->findChild<QPushButton *>("button_start"), Qt::LeftButton);
+    STEP(startGame([](Tgamestart *o) {
+        o->findChild<QCheckBox *>("checkbox_playbonus")->setChecked(false);
+        o->findChild<QSpinBox *>("UpDown1")->setValue(3);
+    }));
 
     QVERIFY(waitPaused(cmd::CMD_cats));
     Tchat *chooser = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT(shown(ann, "panel_catagory"), Wait);
-    for (Tchat *chat : all)
+    for (Tchat *chat : std::as_const(all))
         if (chat->state().chooserSlot == chat->state().ownSlot) chooser = chat;
     QVERIFY(chooser);
     auto *box = chooser->findChild<QComboBox *>("combo_cat");
@@ -701,7 +717,7 @@ void tst_round_flow::outsideTextIsOnlyText()
     // blanks, inside the tags).
     QVERIFY(waitPaused(cmd::CMD_theletters));
     QMap<Tchat *, QString> answers;
-    for (Tchat *chat : all) {
+    for (Tchat *chat : std::as_const(all)) {
         QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_creating"), Wait);
         const QString letters = text(chat, "label_letters");
         QStringList words;
@@ -719,7 +735,7 @@ void tst_round_flow::outsideTextIsOnlyText()
     resume();
 
     QVERIFY(waitPaused(cmd::CMD_anacro));
-    for (Tchat *chat : all) {
+    for (Tchat *chat : std::as_const(all)) {
         QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_voting"), Wait);
         for (Tchat *author : all) {
             QLabel *acro = label(chat, "label_acro" + QString::number(author->state().ownSlot));
@@ -742,7 +758,7 @@ void tst_round_flow::outsideTextIsOnlyText()
     pauseOn({});
     resume();
 
-    for (Tchat *chat : all) {
+    for (Tchat *chat : std::as_const(all)) {
         QTRY_VERIFY_WITH_TIMEOUT(shown(chat, "panel_over"), Wait);
         QCOMPARE(text(chat, "label_winner1"), bobName + "!");
     }
