@@ -38,8 +38,6 @@ public:
     virtual ~ClientContext() = default;
 
     virtual ClientState &state() = 0;
-    // The name shown on the board for a slot 1 to 15; empty when the slot is free.
-    virtual QString playerName(int slot) const = 0;
     // Sends a message built by the command table; nothing while not logged in.
     virtual void sendToHost(const QByteArray &message) = 0;
     virtual void addlinetochat(const QString &text, TColor colour) = 0;

@@ -87,10 +87,11 @@ public:
     static constexpr char KeyComputerPlayers[] = "ComputerPlayers";
     static constexpr int SoloComputerPlayers = 3;
     const Windows &sideWindows() const { return windows; }
+    // The name of the player or spy in a slot 1 to 15; empty when the slot is free.
+    QString playerName(int slot) const;
 
     // ClientContext.
     ClientState &state() override { return st; }
-    QString playerName(int slot) const override;
     void sendToHost(const QByteArray &message) override;
     void addlinetochat(const QString &text, TColor colour) override;
     void playsounds(const QString &name) override;

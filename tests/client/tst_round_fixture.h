@@ -117,7 +117,6 @@ public:
 
     // ClientContext.
     ClientState &state() override { return st; }
-    QString playerName(int slot) const override { return playerBoard->name(slot); }
     void sendToHost(const QByteArray &message) override
     {
         if (st.loggedIn) sent << message;
