@@ -1,0 +1,238 @@
+// A whole game in real headless Chromium: two browser players (a phone and a desktop
+// window) and the host's computer players, from the join form to the winner. Every text
+// the players type carries markup, which must come out as literal text on the other page.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import http from 'node:http';
+import { randomBytes } from 'node:crypto';
+import { DESKTOP, PHONE, Player, acroFor, ax, launchBrowser, startHost } from '../harness.mjs';
+
+const TICK_MS = process.env.QUIB_E2E_TICK_MS ?? '150';
+let host;
+let chrome;
+
+before(async () => {
+  host = await startHost(['--bots', '2', '--tick-ms', TICK_MS, '--seed', '7']);
+  chrome = await launchBrowser();
+});
+
+after(async () => {
+  await chrome?.close();
+  if (!host) return;
+  const { code, signal } = await host.stop();
+  assert.equal(code, 0, `host exit ${code ?? signal}\n${host.output()}`);
+});
+
+// Sends a WebSocket upgrade for /ws with the given Origin; the HTTP status, or 'closed'.
+function upgrade(origin) {
+  return new Promise((resolve) => {
+    const req = http.request({
+      host: '127.0.0.1',
+      port: host.webPort,
+      path: '/ws',
+      headers: {
+        Connection: 'Upgrade',
+        Upgrade: 'websocket',
+        'Sec-WebSocket-Version': '13',
+        'Sec-WebSocket-Key': randomBytes(16).toString('base64'),
+        Origin: origin,
+      },
+    });
+    req.on('upgrade', (res, socket) => {
+      socket.destroy();
+      resolve(res.statusCode);
+    });
+    req.on('response', (res) => {
+      res.resume();
+      resolve(res.statusCode);
+    });
+    req.on('error', () => resolve('closed'));
+    req.end();
+  });
+}
+
+test('a WebSocket upgrade from a foreign Origin is refused', async () => {
+  const own = `http://127.0.0.1:${host.webPort}`;
+  for (const [origin, accepted] of [
+    [own, true],
+    ['http://evil.example', false],
+    [`http://127.0.0.1.evil.example:${host.webPort}`, false],
+    [`http://127.0.0.1:${host.webPort + 1}`, false],
+    ['null', false],
+  ]) {
+    assert.equal((await upgrade(origin)) === 101, accepted, `Origin ${origin}`);
+  }
+});
+
+// Elements a page would hold had it parsed any peer text as markup.
+const injected = (page) =>
+  page.evaluate(() =>
+    [
+      ...document.querySelectorAll('[onerror], [onload], script:not([src]), img[src="x"]'),
+      ...[...document.querySelectorAll('b, i, u, s')].filter((e) =>
+        ['Ann', 'Bob', 'Dogs', 'cats'].includes(e.textContent),
+      ),
+    ].map((e) => e.outerHTML),
+  );
+
+// What a phone user would suffer: sideways scrolling and buttons too small to hit.
+const layoutFaults = (page) =>
+  page.evaluate(() => {
+    const faults = [];
+    const wide = document.documentElement.scrollWidth;
+    if (wide > innerWidth) faults.push(`scrolls sideways (${wide} > ${innerWidth})`);
+    for (const b of document.querySelectorAll('button, [role="button"], input[type="submit"]')) {
+      const r = b.getBoundingClientRect();
+      if (r.height > 0 && r.height < 44)
+        faults.push(`button "${b.textContent.trim() || b.getAttribute('aria-label')}" ${r.height}px high`);
+    }
+    return faults;
+  });
+
+const field = (frame, n) => frame.split('+')[n];
+const lettersOf = (text) => text.replace(/[^A-Za-z]/g, '').toUpperCase();
+
+// Plays one page through the game by what the host tells it (its WebSocket frames), acting
+// only through accessible names. Resolves with the winner text.
+async function play(p, partner, { team, tails, ownCategory, categories, phoneFaults }) {
+  const did = { team: 0, chose: [], answered: 0, voted: 0 };
+  const check = async (stage) => {
+    if (phoneFaults) for (const f of await layoutFaults(p.page)) phoneFaults.add(`${stage}: ${f}`);
+  };
+  let chooser = 0;
+  let bonus = null; // slots that answer in the bonus round
+  let mine = null; // this round's own answer
+  for (let at = 0; ; ++at) {
+    const { text: f } = await p.frame(p.received, () => true, at);
+    const word = f.split('+')[0];
+    const rest = f.slice(word.length + 1);
+    assert.notEqual(word, 'WEB_left', `page of slot ${p.slot} lost its seat: ${f}`);
+    if (word === 'CMD_teamgame') {
+      await p.press(ax(team === 1 ? 'Yellow' : 'White', 'button'));
+      await p.frame(p.sent, (s) => s === `CMD_chooseteam+${p.slot}+${team}+`);
+      await check('team choice');
+    } else if (word === 'CMD_histeam' && rest.split('+').length > 2) {
+      const pairs = rest.split('+');
+      for (let i = 0; i + 1 < pairs.length; i += 2)
+        if (Number(pairs[i]) === p.slot) did.team = Number(pairs[i + 1]);
+    } else if (word === 'CMD_nextplayer') {
+      chooser = Number(field(rest, 0));
+    } else if (word === 'CMD_cats' && chooser === p.slot) {
+      // The offered list: buttons named by the categories the host serves.
+      await p.find(ax('Own category', 'textbox'));
+      const tree = await p.page.accessibility.snapshot();
+      const offered = [];
+      const walk = (n) => {
+        if (n.role === 'button' && categories.includes(n.name)) offered.push(n.name);
+        (n.children ?? []).forEach(walk);
+      };
+      walk(tree);
+      assert.ok(offered.length > 0, 'the chooser is offered category buttons');
+      await check('category choice');
+      // First time an own category (with markup), then a listed one.
+      const pick = did.chose.length === 0 ? ownCategory : offered[0];
+      if (pick === ownCategory) {
+        await p.type(ax('Own category', 'textbox'), pick);
+        await p.press(ax('Choose', 'button'));
+      } else {
+        await p.press(ax(pick, 'button'));
+      }
+      await p.frame(p.sent, (s) => s === `CMD_catchoosen+${p.slot}+${pick}`);
+      did.chose.push(pick);
+    } else if (word === 'CMD_inbonus') {
+      bonus = rest.split(',').map(Number);
+    } else if (word === 'CMD_catchoosen') {
+      await p.shows(rest);
+    } else if (word === 'CMD_theletters') {
+      mine = null;
+      if (bonus && !bonus.includes(p.slot)) continue;
+      const letters = field(rest, 1);
+      await p.text(ax('Letters'), (t) => lettersOf(t) === letters);
+      mine = acroFor(letters, tails);
+      const box = await p.type(ax('Your acro', 'textbox'), mine, { enter: true });
+      const { text: reply } = await p.frame(p.received, (r) => r.startsWith('WEB_acrocheck+'), at);
+      assert.equal(reply, `WEB_acrocheck+t+f+${mine}`, 'the answer is accepted as typed');
+      await p.frame(p.received, (r) => r === `CMD_entered+${p.slot}`, at);
+      // Above the fold on a phone: the keyboard would cover anything lower.
+      if (phoneFaults && !(await box.isIntersectingViewport())) phoneFaults.add('answer box out of view');
+      await check('answer entry');
+      ++did.answered;
+    } else if (word === 'CMD_anacro') {
+      const listed = new Map();
+      const items = rest.split('+');
+      for (let i = 0; i + 1 < items.length; i += 2) listed.set(Number(items[i]), items[i + 1].replaceAll('~', '+'));
+      if (mine !== null) {
+        assert.equal(listed.get(p.slot), mine, 'own answer listed');
+        const own = await p.page.$(ax(mine, 'button'));
+        assert.ok(!own || (await own.evaluate((e) => e.disabled)), 'own answer cannot be voted for');
+      }
+      // Every other answer is a button; the vote goes to the other browser player when it
+      // answered (so a browser player wins the round and chooses the next category).
+      let target = listed.has(partner.slot) ? partner.slot : 0;
+      for (const [slot, acro] of listed) {
+        if (slot === p.slot) continue;
+        await p.find(ax(acro, 'button'));
+        if (target === 0) target = slot;
+      }
+      if (target === 0) continue;
+      await check('voting');
+      await p.press(ax(listed.get(target), 'button'));
+      await p.frame(p.sent, (s) => s === `CMD_choosenacro+${p.slot}+${target}+`);
+      ++did.voted;
+    } else if (word === 'CMD_winner') {
+      await p.text(ax('Winner'), (t) => t.includes(rest));
+      await check('winner');
+      return { winner: rest, did };
+    }
+  }
+}
+
+test('a phone and a desktop browser play a whole game with the computer players', async () => {
+  const categories = await (await fetch(new URL('/categories.json', host.url))).json();
+  const listed = [...categories.combo, ...categories.fixed];
+  const phoneFaults = new Set();
+  const ann = await Player.open(chrome.browser, host.url, PHONE);
+  for (const f of await layoutFaults(ann.page)) phoneFaults.add(`join form: ${f}`);
+  await ann.join('<b>Ann</b>');
+  await ann.frame(ann.received, (f) => f === 'WEB_rights+t+');
+  await ann.find(ax('Start Game', 'button'));
+  for (const f of await layoutFaults(ann.page)) phoneFaults.add(`game options: ${f}`);
+
+  const bob = await Player.open(chrome.browser, host.url, DESKTOP);
+  await bob.join('<i>Bob</i> &amp; co');
+  assert.equal(await bob.page.$(ax('Start Game', 'button')), null, 'only the hosting player may start');
+  await ann.shows('<i>Bob</i> &amp; co');
+  await bob.shows('<b>Ann</b>');
+
+  // Chat both ways, Enter sends.
+  await ann.type(ax('Chat', 'textbox'), '<img src=x onerror=alert(1)>', { enter: true });
+  await bob.shows('<img src=x onerror=alert(1)>');
+  await bob.type(ax('Chat', 'textbox'), '/me waves <script>alert(3)</script>', { enter: true });
+  await ann.shows('waves <script>alert(3)</script>');
+
+  // A short team game.
+  await ann.type(ax('Play to'), '10');
+  await ann.type(ax('Time to write'), '45');
+  await ann.press(ax('Team Game', 'checkbox'));
+  await ann.press(ax('Start Game', 'button'));
+  const { text: start } = await ann.frame(ann.sent, (s) => s.startsWith('CMD_startgame+'));
+  assert.deepEqual([field(start, 2), field(start, 3), field(start, 6)], ['10', '45', 'team']);
+
+  const [a, b] = await Promise.all([
+    play(ann, bob, { team: 1, tails: ['<svg/onload=alert(2)>', 'ee'], ownCategory: '<u>Dogs</u> & <s>cats</s>', categories: listed, phoneFaults }),
+    play(bob, ann, { team: 2, tails: ['<u>Dogs</u>', 'oo'], ownCategory: '<s>cats</s> & <u>Dogs</u>', categories: listed }),
+  ]);
+
+  assert.equal(a.winner, b.winner);
+  assert.match(a.winner, /^The (Yellow|White) Team$/);
+  assert.deepEqual([a.did.team, b.did.team], [1, 2], 'teams as chosen');
+  for (const { did } of [a, b]) {
+    assert.ok(did.answered >= 2 && did.voted >= 2, JSON.stringify(did));
+  }
+  assert.ok(a.did.chose.length + b.did.chose.length > 0, 'a browser player chose a category');
+  for (const p of [ann, bob]) {
+    assert.deepEqual(await injected(p.page), [], 'no element made from peer text');
+    assert.deepEqual(p.problems, [], 'no console errors, dialogs or CSP violations');
+  }
+  assert.deepEqual([...phoneFaults], [], 'phone layout');
+});
