@@ -51,6 +51,9 @@ TServer::TServer(QObject *parent) : QObject(parent)
     logintimer = new QTimer(this);
     logintimer->setSingleShot(true);
     connect(logintimer, &QTimer::timeout, this, &TServer::logintimerTimer);
+    rejointimer = new QTimer(this);
+    rejointimer->setSingleShot(true);
+    connect(rejointimer, &QTimer::timeout, this, &TServer::rejointimerTimer);
 
     FormCreate();
 }
@@ -234,6 +237,8 @@ void TServer::dispatch(const ReceivedEntry &entry)
     if (c == cmd::CMD_choosenacro) choosenacro(slot, r);
     if (c == cmd::CMD_chooseteam) chooseteam(slot, r);
     if (c == cmd::CMD_playasound) playasound(slot, r);
+    if (c == cmd::CMD_leaving) leaving(slot, r);
+    if (c == cmd::CMD_clearremoved) clearremoved(slot, r);
 }
 
 // --- seams for tests ---------------------------------------------------------
@@ -261,6 +266,29 @@ int TServer::addTestPlayer(int slot, const QByteArray &name)
     loggedIn[slot] = true;
     armLoginTimer();
     return slot;
+}
+
+int TServer::addTestConnection(const Peer &from)
+{
+    const int slot = addTestConnection();
+    if (slot >= 1 && slot <= LastSlot) peers[slot] = from;
+    return slot;
+}
+
+int TServer::addTestPlayer(int slot, const QByteArray &name, const Peer &from)
+{
+    if (!addTestPlayer(slot, name)) return 0;
+    peers[slot] = from;
+    return slot;
+}
+
+void TServer::endTestConnection(int slot, TestEnd kind)
+{
+    if (!occupied(slot) || away[slot]) return;
+    if (kind == TestEnd::Closed)
+        closed(slot);
+    else
+        dropped(slot);
 }
 
 void TServer::injectMessage(int slot, const QByteArray &entry)

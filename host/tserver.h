@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -58,6 +59,41 @@ public:
     void setPumpMode(ReceiveQueue::PumpMode mode);
     void logintimerTimer();
 
+    // Staying in the game. A player whose connection drops without leaving
+    // keeps its slot (score, team, answer, vote, hosting rights) for the
+    // rejoin time and is away meanwhile; the same player coming back in time
+    // takes all of it back. 0 seconds: a drop is a departure, as of old.
+    static constexpr int DefaultRejoinSeconds = 120;
+    static constexpr int MaxRejoinSeconds = 3600;
+    void setRejoinSeconds(int seconds);
+    int rejoinSeconds() const { return rejoinsecs; }
+    bool isAway(int slot) const;
+    // Ends the kept slots whose time is up; runs on a timer while any is kept.
+    void rejointimerTimer();
+    // A name shown on the board while its player is away.
+    static constexpr char AwaySuffix[] = " (away)";
+    // A connection may log in this many times in all (its name changes at
+    // most MaxLogins - 1 times); later logins are ignored.
+    static constexpr int MaxLogins = 4;
+
+    // The room's chat budget: chat lines, actions and sounds relayed to
+    // everybody cost their bytes plus ChatLineCost. The room relays at most
+    // ChatBudgetBytes a second (bursts of ChatBurstBytes), shared equally
+    // among those who chatted in the last ChatActiveMs; a line beyond its
+    // sender's share is dropped and the sender told (at most every
+    // ChatNoticeMs). setChatBudget(0) lifts the budget.
+    static constexpr int ChatBudgetBytes = 16384;
+    static constexpr int ChatBurstBytes = 32768;
+    static constexpr int ChatLineCost = 256;
+    static constexpr qint64 ChatActiveMs = 10000;
+    static constexpr qint64 ChatNoticeMs = 5000;
+    void setChatBudget(int bytesPerSecond);
+
+    // Players removed by the hosting player cannot come back from the same
+    // address (or, playing from a browser, the same browser) for the life of
+    // the room; the hosting player may clear the list.
+    int removedCount() const { return int(removedAddresses.size() + removedBrowsers.size()); }
+
     struct TPlayer
     {
         QByteArray name;
@@ -67,6 +103,9 @@ public:
         QByteArray acro;
         int vote = 0;
         qint64 acrotime = 0; // milliseconds on the host's monotonic clock
+        // Arrival order of the answer: answers taken within one tick of the
+        // clock share acrotime, never this.
+        quint64 acroseq = 0;
         int team = 0;
         bool bonusmark = false;
         int roundscore = 0;
@@ -105,6 +144,18 @@ public:
     // addTestPlayer also logs it in under `name` without any message.
     int addTestConnection();
     int addTestPlayer(int slot, const QByteArray &name);
+    // The same, for a connection from `from` (its address, or a browser).
+    struct Peer;
+    int addTestConnection(const Peer &from);
+    int addTestPlayer(int slot, const QByteArray &name, const Peer &from);
+    // The slot's connection ends the way `kind` says, as its socket would
+    // report it: the peer closed it, or it failed (reset, time-out).
+    enum class TestEnd
+    {
+        Closed,
+        Failed
+    };
+    void endTestConnection(int slot, TestEnd kind);
     // Queues a message as if it arrived on the connection holding `slot`.
     void injectMessage(int slot, const QByteArray &entry);
     void injectFromConnection(quint64 connection, const QByteArray &entry);
@@ -129,6 +180,21 @@ public:
     void markComputerPort(quint16 port, bool computer);
     bool isComputerSlot(int slot) const;
 
+    // Who is behind a connection. A browser player comes in over the web
+    // layer's own connection from 127.0.0.1; the web layer marks that
+    // connection's source port with the browser's real address and the id its
+    // page keeps before the connection can be accepted, and unmarks it once
+    // closed. Any other connection is its socket's remote address.
+    struct Peer
+    {
+        QString address;      // empty for a slot without a connection
+        QByteArray browserId; // empty unless the player plays from a browser
+        bool web = false;
+    };
+    void markWebPort(quint16 port, const Peer &peer);
+    void unmarkWebPort(quint16 port);
+    Peer peer(int slot) const;
+
     // Events and routines.
     void FormCreate();
     void Sock1Accept(TSock *sender);
@@ -141,6 +207,8 @@ public:
     void receivedlogininfo(int slot, const QByteArray &remainder);
     void kickhim(int slot, const QByteArray &remainder);
     void disconnectsock(int slot);
+    void leaving(int slot, const QByteArray &remainder);
+    void clearremoved(int slot, const QByteArray &remainder);
     void chat(int slot, const QByteArray &remainder);
     void action(int slot, const QByteArray &remainder);
     void playasound(int slot, const QByteArray &remainder);
@@ -216,6 +284,9 @@ private:
     bool bonuspending = false;
     bool inbonusround = false;
     std::array<int, 3> teamscore{}; // index 1 Yellow, 2 White
+    QByteArray letters;             // this round's letters, for a player who returns
+    QByteArray bonuslist;           // the bonus round's list as announced
+    quint64 lastAcroSeq = 0;
 
     TSock *Sock1 = nullptr;
     TSock *tempsock = nullptr;
@@ -231,6 +302,23 @@ private:
     int chooseslot();
     void takeslot(int slot, TSock *sock);
     void departure(int slot);
+    // The slot's connection ended without the player leaving.
+    void dropped(int slot);
+    void closed(int slot); // the peer closed the connection in order
+    void keep(int slot);
+    void detach(int slot);
+    int keptSlotFor(int slot, const QByteArray &name) const;
+    void rejoin(int from, int kept, const QByteArray &version);
+    void catchup(int slot);
+    void refreshScores(int rejoiner);
+    bool isRemoved(int slot) const;
+    QByteArray uniqueName(int slot, const QByteArray &wanted) const;
+    QByteArray shownName(int slot) const;
+    bool chatAllowed(int slot, qsizetype bytes);
+    void armRejoinTimer();
+    void notice(int slot, const QByteArray &text);
+    void noticeAll(const QByteArray &text, int except = 0);
+    bool earlier(int a, int b) const; // slot a answered before slot b
     void feed(int slot, const QByteArray &bytes);
 
     void sendto(int slot, const QByteArray &message);
@@ -257,6 +345,27 @@ private:
     int hostslot = 0;
     QSet<quint16> computerPorts;
     std::array<bool, LastRecord + 1> computerSlots{};
+    QHash<quint16, Peer> webPorts;
+    std::array<Peer, LastRecord + 1> peers{};
+
+    int rejoinsecs = DefaultRejoinSeconds;
+    std::array<bool, LastRecord + 1> away{};
+    std::array<qint64, LastRecord + 1> awayUntil{};
+    // The client answers the slot it is moved to with a login of its own; the
+    // host has announced everything by then.
+    std::array<bool, LastRecord + 1> rejoinEcho{};
+    std::array<int, LastRecord + 1> logins{};
+    QTimer *rejointimer = nullptr;
+    QSet<QString> removedAddresses;
+    QSet<QByteArray> removedBrowsers;
+
+    int chatbudget = ChatBudgetBytes;
+    std::array<double, LastRecord + 1> chatTokens{};
+    std::array<qint64, LastRecord + 1> chatStamp{};
+    std::array<qint64, LastRecord + 1> chatLast{};
+    std::array<qint64, LastRecord + 1> chatNoticeAt{};
+    std::array<bool, LastRecord + 1> chatSeen{};
+    std::array<bool, LastRecord + 1> chatNoticed{};
     // Entries of one read land here first, so the host can count them per
     // connection and drop undispatchable ones before they wait in the queue.
     ReceiveQueue *staging = nullptr;

@@ -37,9 +37,19 @@ void TServer::takeslot(int slot, TSock *sock)
     loggedIn[slot] = false;
     if (slot > numslots) numslots = slot;
     newslot = slot;
-    computerSlots[slot] = sock && sock->RemoteAddress() == QLatin1String("127.0.0.1") &&
-                          computerPorts.contains(sock->RemotePort());
+    const bool loopback = sock && sock->RemoteAddress() == QLatin1String("127.0.0.1");
+    computerSlots[slot] = loopback && computerPorts.contains(sock->RemotePort());
+    peers[slot] = Peer();
+    if (loopback && webPorts.contains(sock->RemotePort()))
+        peers[slot] = webPorts.value(sock->RemotePort());
+    else if (sock)
+        peers[slot].address = sock->RemoteAddress();
     if (hostslot == 0 && !computerSlots[slot]) hostslot = slot;
+    away[slot] = false;
+    rejoinEcho[slot] = false;
+    logins[slot] = 0;
+    chatSeen[slot] = false;
+    chatNoticed[slot] = false;
     if (sock) {
         sock->setTag(slot);
         sock->OnDisconnect = tempsock->OnDisconnect;
@@ -101,20 +111,46 @@ void TServer::receivedlogininfo(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
     if (!fromSender(reader, slot)) return;
+    const QByteArray version = reader.field();
+    QByteArray wanted = cutText(reader.rest(), MaxNameBytes);
+    // The board's mark for a player who is away is never part of a name.
+    while (wanted.endsWith(AwaySuffix))
+        wanted.chop(qsizetype(qstrlen(AwaySuffix)));
+    // A returning client answers the slot it was moved to with a login of
+    // its own; everything was announced when it came back.
+    if (rejoinEcho[slot]) {
+        rejoinEcho[slot] = false;
+        return;
+    }
+    // A connection renames itself a bounded number of times.
+    if (logins[slot] >= MaxLogins) return;
     if (!loggedIn[slot]) {
+        if (const int kept = keptSlotFor(slot, wanted)) {
+            rejoin(slot, kept, version);
+            return;
+        }
+        if (isRemoved(slot)) {
+            // Refused as a full room is: every client knows that answer.
+            sendto(slot, cmd::host::full());
+            disconnectsock(slot);
+            return;
+        }
         loggedIn[slot] = true;
         armLoginTimer();
     }
-    const QByteArray version = reader.field();
-    const QByteArray name = cutText(reader.rest(), MaxNameBytes);
+    ++logins[slot];
+    // Names are unique in a room: nobody can chat as somebody else.
+    const QByteArray name = uniqueName(slot, wanted);
     players[slot].name = name;
 
     sendall(cmd::host::newplayerinfo(slot, name));
     if (occupied(slot)) {
         for (int i = 1; i <= numslots; ++i)
-            if (i != slot && occupied(i))
-                sendto(slot, cmd::host::existingplayers(i, players[i].name));
+            if (i != slot && occupied(i) && loggedIn[i])
+                sendto(slot, cmd::host::existingplayers(i, shownName(i)));
     }
+    if (name != wanted)
+        notice(slot, "The name " + wanted + " is taken in this room, so you play as " + name + ".");
     // A different version is reported, never enforced.
     if (version != cmd::GameVersion) {
         if (occupied(hostslot)) sendto(hostslot, cmd::host::havewrongversion(name));
@@ -134,24 +170,50 @@ void TServer::kickhim(int slot, const QByteArray &remainder)
     if (!fromSender(reader, slot) || slot != hostslot) return;
     int target = 0;
     if (!reader.number(target)) return;
-    if (target >= 1 && target <= LastSlot) disconnectsock(target);
+    if (target < 1 || target > LastSlot) return;
+    // A removed player stays out, from its address and, playing from a
+    // browser, from that browser too. The room's own computer players and the
+    // hosting player itself are never barred, nor this machine's own address,
+    // which every player on it shares with the hosting player.
+    if (occupied(target) && !computerSlots[target] && target != hostslot) {
+        const Peer &who = peers[target];
+        if (!who.address.isEmpty() && who.address != QLatin1String("127.0.0.1"))
+            removedAddresses.insert(who.address);
+        if (who.web && !who.browserId.isEmpty()) removedBrowsers.insert(who.browserId);
+    }
+    disconnectsock(target);
+}
+
+void TServer::clearremoved(int slot, const QByteArray &remainder)
+{
+    cmd::FieldReader reader(remainder);
+    if (!fromSender(reader, slot) || slot != hostslot) return;
+    removedAddresses.clear();
+    removedBrowsers.clear();
+    notice(slot, "The list of removed players is cleared; they may join again.");
+}
+
+void TServer::leaving(int slot, const QByteArray &remainder)
+{
+    cmd::FieldReader reader(remainder);
+    if (!fromSender(reader, slot)) return;
+    // Leaving on purpose: the slot goes at once, nothing is kept.
+    disconnectsock(slot);
 }
 
 void TServer::disconnectsock(int slot)
 {
+    // The host's own close (a removal, a leave, a breach of the protocol, the
+    // end of the room) is a departure, never kept for a return.
     if (!occupied(slot)) return;
-    TSock *sock = players[slot].sock;
-    closeQuietly(sock);
-    // Closing reports "Socket Closed", which frees the slot; a slot without a
-    // socket, or a close that reported nothing, is freed here.
-    if (occupied(slot) && players[slot].sock == sock) departure(slot);
+    departure(slot);
 }
 
 void TServer::tempsockDisconnect(TSock *sender)
 {
     const qint64 tag = sender->Tag();
     if (tag < 1 || tag > LastSlot || players[tag].sock != sender) return;
-    disconnectsock(int(tag));
+    closed(int(tag));
 }
 
 void TServer::tempsockInfo(TSock *sender, TSocketInfo socketInfo, const QString &msg)
@@ -161,12 +223,42 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo socketInfo, const QString 
     // Closed", or one from a connection already gone) change nothing.
     if (tag < 1 || tag > LastSlot || players[tag].sock != sender) return;
     if (msg == TSock::InfoSocketClosed) {
-        departure(int(tag));
+        closed(int(tag));
         return;
     }
-    // A reset or any other failure of an established connection is a
-    // departure like an orderly close.
-    if (socketInfo == TSocketInfo::Error) disconnectsock(int(tag));
+    // A reset, a time-out or any other failure of an established connection
+    // is a drop: the player did not leave.
+    if (socketInfo == TSocketInfo::Error) dropped(int(tag));
+}
+
+void TServer::closed(int slot)
+{
+    // A desktop client closes its connection in order only when its player
+    // leaves. A browser player's connection is the web layer's, which closes
+    // it however the page went: only the page's leave message means leaving.
+    if (peers[slot].web)
+        dropped(slot);
+    else
+        departure(slot);
+}
+
+void TServer::detach(int slot)
+{
+    // The slot lets go of its connection without a word to anybody.
+    TPlayer &p = players[slot];
+    TSock *sock = p.sock;
+    p.sock = nullptr;
+    receivedlist->removeConnection(p.connection);
+    p.connection = 0;
+    p.queued = 0;
+    p.framer.clear();
+    if (!sock) return;
+    sock->OnRead = nullptr;
+    sock->OnInfo = nullptr;
+    sock->OnDisconnect = nullptr;
+    closeQuietly(sock);
+    // The socket may be in the middle of reporting its own close.
+    sock->deleteLater();
 }
 
 void TServer::departure(int slot)
@@ -180,20 +272,18 @@ void TServer::departure(int slot)
     }
     // Score, answer, vote and team stay: the round may still count the answer.
     const QByteArray name = p.name;
+    detach(slot);
     if (slot == hostslot) hostslot = 0;
     computerSlots[slot] = false;
-    TSock *sock = p.sock;
     p.connected = false;
     p.name.clear();
-    p.sock = nullptr;
-    p.queued = 0;
     loggedIn[slot] = false;
+    away[slot] = false;
+    rejoinEcho[slot] = false;
+    logins[slot] = 0;
     armLoginTimer();
-    p.framer.clear();
-    receivedlist->removeConnection(p.connection);
+    armRejoinTimer();
     sendall(cmd::host::playerdisconnected(slot, name));
-    // The socket may be in the middle of reporting its own close.
-    if (sock) sock->deleteLater();
 }
 
 void TServer::markComputerPort(quint16 port, bool computer)
@@ -209,23 +299,47 @@ bool TServer::isComputerSlot(int slot) const
     return slot >= 1 && slot <= LastSlot && occupied(slot) && computerSlots[slot];
 }
 
+void TServer::markWebPort(quint16 port, const Peer &peer)
+{
+    Peer marked = peer;
+    marked.web = true;
+    webPorts.insert(port, marked);
+}
+
+void TServer::unmarkWebPort(quint16 port)
+{
+    webPorts.remove(port);
+}
+
+TServer::Peer TServer::peer(int slot) const
+{
+    if (slot < 1 || slot > LastSlot || !occupied(slot)) return Peer();
+    return peers[slot];
+}
+
 void TServer::chat(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
     if (!fromSender(reader, slot)) return;
-    sendall(cmd::host::chat(players[slot].name, cutText(reader.rest(), MaxTextBytes)));
+    const QByteArray text = cutText(reader.rest(), MaxTextBytes);
+    if (!chatAllowed(slot, text.size())) return;
+    sendall(cmd::host::chat(players[slot].name, text));
 }
 
 void TServer::action(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
     if (!fromSender(reader, slot)) return;
-    sendall(cmd::host::action(players[slot].name, cutText(reader.rest(), MaxTextBytes)));
+    const QByteArray text = cutText(reader.rest(), MaxTextBytes);
+    if (!chatAllowed(slot, text.size())) return;
+    sendall(cmd::host::action(players[slot].name, text));
 }
 
 void TServer::playasound(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
     if (!fromSender(reader, slot)) return;
-    sendall(cmd::host::playasound(slot, cutText(reader.rest(), MaxTextBytes)));
+    const QByteArray text = cutText(reader.rest(), MaxTextBytes);
+    if (!chatAllowed(slot, text.size())) return;
+    sendall(cmd::host::playasound(slot, text));
 }

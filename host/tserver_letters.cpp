@@ -74,7 +74,8 @@ void TServer::catchoosen(int slot, const QByteArray &remainder)
 
 void TServer::getletters()
 {
-    QByteArray letters;
+    // Kept for a player who returns while answers are open.
+    letters.clear();
     for (int i = 0; i < numletters; ++i)
         letters += convertletter();
     sendall(cmd::host::theletters(numletters, letters));
@@ -132,6 +133,7 @@ void TServer::setbonusround()
         }
         if (chosen.isEmpty()) list = "0";
     }
+    bonuslist = list;
     sendall(cmd::host::inbonus(list));
     category = DefaultCategory;
     startstage("selecting", BonusSelectingTicks);

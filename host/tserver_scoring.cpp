@@ -22,6 +22,14 @@ int TServer::answers() const
     return count;
 }
 
+bool TServer::earlier(int a, int b) const
+{
+    // Answers taken within one tick of the clock are told apart by arrival.
+    const TPlayer &x = players[a];
+    const TPlayer &y = players[b];
+    return x.acrotime < y.acrotime || (x.acrotime == y.acrotime && x.acroseq < y.acroseq);
+}
+
 void TServer::acrosent(int slot, const QByteArray &remainder)
 {
     cmd::FieldReader reader(remainder);
@@ -31,6 +39,7 @@ void TServer::acrosent(int slot, const QByteArray &remainder)
     if (inbonusround && !players[slot].bonusmark) return;
     players[slot].acro = cutText(reader.rest(), MaxTextBytes);
     players[slot].acrotime = clock();
+    players[slot].acroseq = ++lastAcroSeq;
     sendall(cmd::host::entered(slot));
 }
 
@@ -116,7 +125,7 @@ void TServer::tallyvotes()
         // Among tied answers the earliest wins.
         for (int s = 1; s <= LastPlayer; ++s) {
             if (players[s].votes == most && hasAnswer(s) && players[s].vote != 0 && s != top &&
-                players[s].acrotime < players[top].acrotime)
+                earlier(s, top))
                 top = s;
         }
     }
@@ -128,8 +137,7 @@ void TServer::tallyvotes()
             speedplayer = 0;
             for (int s = 1; s <= LastPlayer; ++s) {
                 if (!hasAnswer(s) || players[s].vote == 0 || players[s].votes < 1) continue;
-                if (speedplayer == 0 || players[s].acrotime < players[speedplayer].acrotime)
-                    speedplayer = s;
+                if (speedplayer == 0 || earlier(s, speedplayer)) speedplayer = s;
             }
         }
         if (speedplayer != 0 && hasAnswer(speedplayer)) {

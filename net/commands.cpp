@@ -228,6 +228,16 @@ QByteArray chooseteam(int slot, int team)
     return Builder(CMD_chooseteam).f(slot).f(team).emptyField().done();
 }
 
+QByteArray leaving(int slot)
+{
+    return Builder(CMD_leaving).f(slot).emptyField().done();
+}
+
+QByteArray clearremoved(int slot)
+{
+    return Builder(CMD_clearremoved).f(slot).emptyField().done();
+}
+
 } // namespace client
 
 namespace host {
@@ -397,6 +407,16 @@ QByteArray postscores(bool teamGame, int yellowScore, int whiteScore,
 QByteArray winner(const QByteArray &text)
 {
     return Builder(CMD_winner).f(text).done();
+}
+
+QByteArray notice(const QByteArray &text)
+{
+    return Builder(CMD_action).f(colouredText(text, "clYellow")).done();
+}
+
+QByteArray youracro(int slot, const QByteArray &acro)
+{
+    return Builder(CMD_youracro).f(slot).f(acroToWire(acro)).done();
 }
 
 } // namespace host

@@ -49,6 +49,10 @@ inline constexpr char CMD_novotes[] = "CMD_novotes";
 inline constexpr char CMD_thevotes[] = "CMD_thevotes";
 inline constexpr char CMD_postscores[] = "CMD_postscores";
 inline constexpr char CMD_winner[] = "CMD_winner";
+// Staying in the game (hosts and clients without them ignore these words).
+inline constexpr char CMD_leaving[] = "CMD_leaving";
+inline constexpr char CMD_clearremoved[] = "CMD_clearremoved";
+inline constexpr char CMD_youracro[] = "CMD_youracro";
 
 // The version this release reports at login.
 inline constexpr char GameVersion[] = QUIB_VERSION;
@@ -169,6 +173,11 @@ QByteArray catchoosen(int slot, const QByteArray &category);
 QByteArray acro(int slot, const QByteArray &typed); // turns "+" into "~"
 QByteArray choosenacro(int slot, int votedSlot);
 QByteArray chooseteam(int slot, int team);
+// The player leaves on purpose: the host lets the slot go at once instead of
+// keeping it for a return.
+QByteArray leaving(int slot);
+// The hosting player lets the removed players join again.
+QByteArray clearremoved(int slot);
 } // namespace client
 
 // Host to client.
@@ -210,6 +219,11 @@ QByteArray thevotes(const QList<VoteRecord> &records);
 QByteArray postscores(bool teamGame, int yellowScore, int whiteScore,
                       const QList<ScoreRecord> &scores);
 QByteArray winner(const QByteArray &text);
+// A line of the host's own in everybody's chat: an action without a sender,
+// in yellow.
+QByteArray notice(const QByteArray &text);
+// To a player who returns while answers are open: its own kept answer.
+QByteArray youracro(int slot, const QByteArray &acro);
 } // namespace host
 
 } // namespace cmd
