@@ -39,6 +39,7 @@ int main(int argc, char *argv[])
     TServer server;
     if (options.seedGiven) server.setSeed(options.seed);
     server.setStageInterval(options.tickMs);
+    server.setRejoinSeconds(options.rejoinSeconds);
     if (options.pacedPump) server.setPumpMode(ReceiveQueue::PumpMode::Paced);
     if (!server.startListening(QString::number(options.port))) {
         err << "quibbleton-host: cannot listen on port " << options.port << ": "

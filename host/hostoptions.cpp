@@ -6,6 +6,7 @@
 namespace {
 const int MaxTickMs = 3600 * 1000;
 const int MaxBots = 11;
+const int MaxRejoinSeconds = 3600;
 
 // The value of `--name V` or `--name=V`; advances `i` past what it used.
 bool optionValue(const QStringList &args, int &i, const QString &name, QString &value,
@@ -33,12 +34,14 @@ QString hostUsage()
     return QStringLiteral(
         "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
         "                       [--no-discovery] [--paced-pump] [--bots K]\n"
-        "                       [--help] [--version]\n"
+        "                       [--rejoin-seconds N] [--help] [--version]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
         "  --seed S      seed of the random generator (default: from the clock)\n"
         "  --rating R    room rating shown to finders: a adult, e family, n not rated\n"
         "  --bots K      computer players in the room (0 to 11, default 0)\n"
+        "  --rejoin-seconds N  keep a dropped player's place N seconds for its\n"
+        "                return (0 to 3600, default 120; 0 turns it off)\n"
         "  --no-discovery  do not answer room finders on the local network\n"
         "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
         "                pump, for comparing benchmarks)\n"
@@ -131,6 +134,18 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
                 return HostOptionsResult::Error;
             }
             options.bots = int(number);
+            continue;
+        }
+        if (!optionValue(arguments, i, QStringLiteral("--rejoin-seconds"), value, matched)) {
+            error = QStringLiteral("--rejoin-seconds needs a value");
+            return HostOptionsResult::Error;
+        }
+        if (matched) {
+            if (!toUnsigned(value, MaxRejoinSeconds, number)) {
+                error = QStringLiteral("invalid rejoin time: ") + value;
+                return HostOptionsResult::Error;
+            }
+            options.rejoinSeconds = int(number);
             continue;
         }
         error = QStringLiteral("unknown argument: ") + arg;

@@ -1,7 +1,7 @@
 // Command line of the dedicated host:
 //   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R] [--no-discovery]
 //                   [--paced-pump] [--bots K] [--help]
-//                   [--version]
+//                   [--rejoin-seconds N] [--version]
 #pragma once
 
 #include <QString>
@@ -19,6 +19,8 @@ struct HostOptions
     QString rating;         // "a", "e" or empty: what the room list shows
     bool pacedPump = false; // the fixed-period pump of old, a benchmark baseline
     int bots = 0;           // computer players the executable puts into its room
+    // How long a dropped player's place is kept for its return (0: not kept).
+    int rejoinSeconds = 120;
 };
 
 enum class HostOptionsResult
