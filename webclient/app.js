@@ -23,7 +23,7 @@
 //     button "Remove NAME" on each board row and spy
 //   log "Chat messages"
 import { Game } from './state.js';
-import { View, ChatView } from './view.js';
+import { View, ChatView, nextFrame } from './view.js';
 import {
   DefaultPhrases, DefaultOptions, ChatterSounds, OptionLimits, clampOption, colourFromCss, colourToCss,
   White, Silver,
@@ -119,7 +119,7 @@ let renderScheduled = false;
 function scheduleRender() {
   if (renderScheduled) return;
   renderScheduled = true;
-  requestAnimationFrame(() => {
+  nextFrame(() => {
     renderScheduled = false;
     view.render();
   });

@@ -5,6 +5,13 @@ import { Waiting, Texts } from './state.js';
 
 const $ = (id) => document.getElementById(id);
 
+// Once per animation frame; a page out of sight gets no frames, so it catches
+// up on a timer instead (its chat stays bounded either way).
+export function nextFrame(callback) {
+  if (document.visibilityState === 'hidden') setTimeout(callback, 250);
+  else requestAnimationFrame(callback);
+}
+
 export const MaxChatLines = 500;
 
 function el(tag, className, text) {
@@ -52,7 +59,7 @@ export class ChatView {
     if (this.queue.length > MaxChatLines) this.queue.splice(0, this.queue.length - MaxChatLines);
     if (!this.scheduled) {
       this.scheduled = true;
-      requestAnimationFrame(() => this.flush());
+      nextFrame(() => this.flush());
     }
   }
   flush() {
