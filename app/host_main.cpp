@@ -10,7 +10,11 @@
 #include "host/quitsignals.h"
 #include "host/roomfacts.h"
 #include "host/tserver.h"
+#include "net/commands.h"
 #include "net/discoveryresponder.h"
+#include "web/invitelinks.h"
+#include "web/qrcode.h"
+#include "web/webserver.h"
 
 int main(int argc, char *argv[])
 {
@@ -57,7 +61,31 @@ int main(int argc, char *argv[])
         server.markComputerPort(port, computer);
     };
     bots.setCount(options.bots);
+    // Browsers come in through the web port as connections of their own.
+    WebServer web;
+    web.markPort = [&server](quint16 port, const QString &address, const QByteArray &browserId) {
+        server.markWebPort(port, TServer::Peer{address, browserId, true});
+    };
+    web.unmarkPort = [&server](quint16 port) { server.unmarkWebPort(port); };
+    web.hostingSlot = [&server] { return server.hostingSlot(); };
+    if (options.web) {
+        WebServerConfig webConfig;
+        // A game port picked at random gets a web port picked the same way.
+        const int wanted = options.webPort >= 0 ? options.webPort
+                           : options.port == 0  ? 0
+                                                : server.listeningPort() + 1;
+        webConfig.port = wanted > 65535 ? 0 : quint16(wanted);
+        webConfig.gamePort = server.listeningPort();
+        webConfig.rating = options.rating;
+        webConfig.version = cmd::GameVersion;
+        if (!web.start(webConfig)) {
+            err << "quibbleton-host: cannot serve browsers on port " << webConfig.port << ": "
+                << web.error() << "\n";
+            if (options.webPort >= 0) return 1;
+        }
+    }
     QObject::connect(&quit, &QuitSignals::quitRequested, &app, [&] {
+        web.stop();
         bots.stopAll();
         server.closeAll();
         app.quit();
@@ -68,6 +96,14 @@ int main(int argc, char *argv[])
             << server.listeningPort() << ": " << finderAnswers.error() << ")\n";
     err.flush();
     std::printf("Listening on port %u\n", unsigned(server.listeningPort()));
+    if (web.listening()) {
+        const QStringList links = invite::webLinks(web.port());
+        for (const QString &link : links)
+            std::printf("Browsers join at %s\n", qPrintable(link));
+        if (options.qr && !links.isEmpty())
+            std::printf("%s",
+                        QrCode::encode(links.first().toUtf8()).terminalText().toUtf8().constData());
+    }
     std::fflush(stdout);
     return app.exec();
 }

@@ -34,6 +34,7 @@ QString hostUsage()
     return QStringLiteral(
         "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
         "                       [--no-discovery] [--paced-pump] [--bots K]\n"
+        "                       [--web-port N] [--no-web] [--qr]\n"
         "                       [--rejoin-seconds N] [--help] [--version]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
@@ -42,6 +43,10 @@ QString hostUsage()
         "  --bots K      computer players in the room (0 to 11, default 0)\n"
         "  --rejoin-seconds N  keep a dropped player's place N seconds for its\n"
         "                return (0 to 3600, default 120; 0 turns it off)\n"
+        "  --web-port N  port browsers join on (default: the game port + 1; 0 picks\n"
+        "                a free one)\n"
+        "  --no-web      do not serve the game to browsers\n"
+        "  --qr          also draw a QR code of the first browser link\n"
         "  --no-discovery  do not answer room finders on the local network\n"
         "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
         "                pump, for comparing benchmarks)\n"
@@ -67,6 +72,14 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
         }
         if (arg == QLatin1String("--version")) return HostOptionsResult::Version;
 
+        if (arg == QLatin1String("--no-web")) {
+            options.web = false;
+            continue;
+        }
+        if (arg == QLatin1String("--qr")) {
+            options.qr = true;
+            continue;
+        }
         if (arg == QLatin1String("--no-discovery")) {
             options.discovery = false;
             continue;
@@ -84,6 +97,18 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
                 return HostOptionsResult::Error;
             }
             options.port = quint16(number);
+            continue;
+        }
+        if (!optionValue(arguments, i, QStringLiteral("--web-port"), value, matched)) {
+            error = QStringLiteral("--web-port needs a value");
+            return HostOptionsResult::Error;
+        }
+        if (matched) {
+            if (!toUnsigned(value, 65535, number)) {
+                error = QStringLiteral("invalid web port: ") + value;
+                return HostOptionsResult::Error;
+            }
+            options.webPort = int(number);
             continue;
         }
         if (!optionValue(arguments, i, QStringLiteral("--tick-ms"), value, matched)) {

@@ -1,6 +1,6 @@
 // Command line of the dedicated host:
 //   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R] [--no-discovery]
-//                   [--paced-pump] [--bots K] [--help]
+//                   [--paced-pump] [--bots K] [--web-port N] [--no-web] [--qr] [--help]
 //                   [--rejoin-seconds N] [--version]
 #pragma once
 
@@ -21,6 +21,11 @@ struct HostOptions
     int bots = 0;           // computer players the executable puts into its room
     // How long a dropped player's place is kept for its return (0: not kept).
     int rejoinSeconds = 120;
+    // Browsers: HTTP and WebSocket on one port, by default the game port + 1
+    // (webPort -1); 0 picks a free one. --qr draws the first link's QR code.
+    bool web = true;
+    int webPort = -1;
+    bool qr = false;
 };
 
 enum class HostOptionsResult

@@ -12,12 +12,13 @@ declare -A may=(
     [game]=""
     [host]="net"
     [bots]="net game"
+    [web]="net game"
     [shell]=""
     [resources]=""
-    [windows]="net shell resources"
+    [windows]="net shell resources web"
     [download]="resources"
-    [client]="net host shell windows download resources game bots"
-    [app]="client host shell net bots"
+    [client]="net host shell windows download resources game bots web"
+    [app]="client host shell net bots web"
 )
 # Folders with their own rules: the tests and benchmarks may include any layer.
 exempt=" tests bench fuzz packaging cmake scripts docs "
