@@ -121,7 +121,12 @@ function scheduleRender() {
   renderScheduled = true;
   nextFrame(() => {
     renderScheduled = false;
+    const before = view.lastStage;
     view.render();
+    if (view.lastStage !== before) {
+      bringStageIntoView();
+      rescueFocus();
+    }
   });
 }
 
@@ -143,6 +148,26 @@ function apply(fx) {
   if (fx.announce) announce(fx.announce);
   if (fx.focus === 'acro') focusSoon('acro');
   scheduleRender();
+}
+
+// A stage that asks something of the player scrolls into sight (a phone shows
+// one part of the page at a time), unless the player is typing a chat line.
+function bringStageIntoView() {
+  const stage = view.lastStage;
+  if (!['team', 'category', 'creating', 'voting', 'over'].includes(stage)) return;
+  const chat = $('chat');
+  if (document.activeElement === chat && chat.value) return;
+  const box = $('stage').getBoundingClientRect();
+  if (box.top < 0 || box.top > innerHeight * 0.5) $('stage').scrollIntoView({ block: 'start' });
+}
+
+// Focus left on a control the stage just hid goes to the new stage's first
+// control, so a keyboard player goes on from there.
+function rescueFocus() {
+  const active = document.activeElement;
+  if (active && active !== document.body && active.offsetParent !== null) return;
+  const first = [...$('stage').querySelectorAll('.panel button')].find((e) => e.offsetParent !== null && !e.disabled);
+  (first || $('stage')).focus({ preventScroll: true });
 }
 
 function focusSoon(id) {
