@@ -161,6 +161,14 @@ export function colourToCss(value) {
   return `#${hex(v & 0xff)}${hex((v >>> 8) & 0xff)}${hex((v >>> 16) & 0xff)}`;
 }
 
+// Too dark to read on the chat's black: the page gives such a line a light
+// backing instead of changing its colour.
+export function isDark(value) {
+  const css = colourToCss(value);
+  const [r, g, b] = [1, 3, 5].map((i) => parseInt(css.slice(i, i + 2), 16) / 255);
+  return 0.299 * r + 0.587 * g + 0.114 * b < 0.22;
+}
+
 // A colour value as it travels: its standard name, else "$" and eight digits.
 export function colourToText(value) {
   const v = value >>> 0;

@@ -525,9 +525,15 @@ export class Game {
     s.ownName = name;
     s.joined = true;
     s.full = false;
+    // A new seat in the room: nothing of an earlier visit stays on the screen.
     s.board = Array.from({ length: BoardSlots + 1 }, emptyRow);
     s.spies = new Map();
     s.rights = false;
+    this.clearall();
+    Object.assign(s, {
+      stage: 'none', wait: false, nothing: '', gameRunning: false, teamTotals: null, team: 0, roundCaption: '',
+      status: WelcomeStatus, winner: '', wonRound: '', bonusPlayers: '', showBonusCaption: false, votingOpen: false,
+    });
     this.out(send.webJoin(token));
     return this.fx;
   }

@@ -1,6 +1,6 @@
 // Draws the game's state into the page. Every text from other players reaches
 // the page through textContent or a plain attribute, never as markup.
-import { colourToCss, chatLineParts, BoardSlots } from './protocol.js';
+import { colourToCss, chatLineParts, isDark, BoardSlots } from './protocol.js';
 import { Waiting, Texts } from './state.js';
 
 const $ = (id) => document.getElementById(id);
@@ -70,6 +70,7 @@ export class ChatView {
     for (const { text, colour } of this.queue) {
       const line = el('div', 'line');
       line.style.color = colourToCss(colour);
+      if (isDark(colour)) line.className = 'line dim';
       const { bold, plain } = chatLineParts(text);
       if (bold) line.appendChild(el('b', '', bold));
       line.appendChild(document.createTextNode(plain));
@@ -143,7 +144,9 @@ export class View {
     let lobbyText = '';
     if (inRoom && !s.loggedIn) lobbyText = s.full ? Texts.full : 'Joining…';
     else if (inRoom && stage === 'none' && !s.wait && !optionsShown) {
-      if (!s.gameRunning) lobbyText = 'Waiting for the hosting player to start a game.';
+      const spy = s.ownSlot > BoardSlots ? `${Texts.spying} ` : '';
+      if (!s.gameRunning) lobbyText = spy + 'Waiting for the hosting player to start a game.';
+      else if (spy) lobbyText = spy + 'The next round begins soon.';
       else if (s.team) lobbyText = s.team === 1 ? Texts.onYellow : Texts.onWhite;
       else lobbyText = 'Get ready for the next round…';
     }
@@ -210,6 +213,7 @@ export class View {
     setText($('letters'), s.letters);
     const a = s.answer;
     show($('acroForm'), a.visible);
+    show($('watchNote'), !a.visible && s.loggedIn);
     const input = $('acro');
     if (a.edited && input.value !== a.text) input.value = a.text;
     a.edited = false;

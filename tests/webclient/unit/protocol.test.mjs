@@ -3,7 +3,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
   FieldReader, toNumber, splitEntry, readMessage, send, cutText, colourFromText, colourToCss, colourToText,
-  splitChatText, chatLineParts, withoutMe, DefaultOptions, ParseError, Silver,
+  splitChatText, chatLineParts, withoutMe, isDark, DefaultOptions, ParseError, Silver,
 } from '../../../webclient/protocol.js';
 
 test('numbers convert by the plain decimal rule', () => {
@@ -74,6 +74,8 @@ test('colour texts read as the desktop reads them', () => {
     ['0x00FF00', '#00ff00'], ['255', '#ff0000'], ['clBtnFace', '#c0c0c0'], [' clBlue ', '#0000ff']];
   for (const [text, css] of cases) assert.equal(colourToCss(colourFromText(text)), css, text);
   for (const bad of ['', 'red', '$', '$123456789', '#ff0000', '1.5', '99999999999']) assert.equal(colourFromText(bad), null, bad);
+  assert.deepEqual(['clNavy', 'clBlack', 'clYellow', 'clSilver', 'clRed'].map((c) => isDark(colourFromText(c))),
+    [true, true, false, false, false]);
   assert.equal(colourToText(0x0000ff), 'clRed');
   assert.equal(colourToText(0xff8040), '$00FF8040');
 });

@@ -138,4 +138,6 @@ test('bonus round, winner, chatter sounds and the phrase pause', () => {
   assert.equal(g.phrase('Thanks!', 0xffffff).send.length, 1);
   const left = g.handle('WEB_left+closed+');
   assert.deepEqual([g.s.joined, g.s.loggedIn, g.s.rights, lines(left)], [false, false, false, ['You have left the room.']]);
+  g.join('Zed', 'token_token_token_1'); // joining again starts from an empty room
+  assert.deepEqual([g.s.stage, g.s.winner, g.caption(2), g.s.gameRunning], ['none', '', '<Waiting>', false]);
 });
