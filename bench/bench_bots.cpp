@@ -1,6 +1,11 @@
-// Computer players: lexicon load, answer time (p50/p99) for 3, 7 and 15
-// letters beside the bare answer check as a baseline, memory per player, and
-// the idle load of a room of one host and eleven computer players.
+// Computer players: lexicon load; the quality of their answers beside answers
+// of random dictionary words for the same letters and categories (relatedness
+// to the category, how well they read as a phrase); how often their votes go
+// to the round's best answer beside chance; answer time (p50/p99) for 3, 7, 10
+// and 15 letters beside the bare answer check as a baseline; memory per player
+// and the idle load of a room of one host and eleven computer players.
+//
+//   bench_bots [--samples N] [--field CATEGORY]
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,6 +19,8 @@
 #include <unistd.h>
 
 #include "bots/botroom.h"
+#include "bots/phrasemodel.h"
+#include "game/categories.h"
 #include "game/checkacro.h"
 #include "host/tserver.h"
 
@@ -47,60 +54,287 @@ double percentile(std::vector<double> v, double p)
     std::sort(v.begin(), v.end());
     return v[size_t(p * double(v.size() - 1))];
 }
+
+// Letters as the host draws them.
+const char Drawn[] =
+    "AABBBBBCCCCCDDDDDEFFFFFGGGGGHHHHHIJJKLLLLLMMMMMNNNNNOPPPPPQRRRRRSSSSSTTTTTUVWWWWWYZ";
+
+QString letterRun(std::mt19937 &rng, int length)
+{
+    QString run;
+    for (int k = 0; k < length; ++k)
+        run += QLatin1Char(Drawn[std::uniform_int_distribution<int>(0, 82)(rng)]);
+    return run;
+}
+
+QList<QByteArray> lowerWords(const QString &answer)
+{
+    QList<QByteArray> out;
+    for (const QString &w : answer.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        out.append(w.toLatin1());
+    return out;
+}
+
+// The baseline: a random dictionary word (any part of speech, every word as
+// likely) for each letter.
+QString randomAnswer(const Lexicon &lexicon, std::mt19937 &rng, const QString &letters)
+{
+    QStringList words;
+    for (QChar c : letters) {
+        const int letter = c.toLower().unicode() - 'a';
+        int total = 0;
+        for (int pos = Lexicon::Noun; pos <= Lexicon::Adv; ++pos)
+            total += int(lexicon.byLetter(Lexicon::Pos(pos), letter).size());
+        int k = std::uniform_int_distribution<int>(0, std::max(0, total - 1))(rng);
+        for (int pos = Lexicon::Noun; pos <= Lexicon::Adv; ++pos) {
+            const auto &list = lexicon.byLetter(Lexicon::Pos(pos), letter);
+            if (k < int(list.size())) {
+                QString w = QString::fromLatin1(lexicon.word(list[size_t(k)]).text);
+                w[0] = w[0].toUpper();
+                words.append(w);
+                break;
+            }
+            k -= int(list.size());
+        }
+    }
+    return words.join(QLatin1Char(' '));
+}
+
+// The relatedness measure, the same for every answer: the share of its
+// content words (small words such as "of", "the", "my" left out) that lie in
+// the category's WordNet field with a strength of at least `Threshold`, and
+// their mean strength. A word counts in any form ("pancakes" as "pancake").
+constexpr float Threshold = 0.3f;
+struct Related
+{
+    double share = 0;
+    double strength = 0;
+    int content = 0;
+};
+
+Related relatedness(const Lexicon &lexicon, const QString &answer, const QString &category)
+{
+    Related r;
+    const auto field = lexicon.related(category);
+    const PhraseModel &model = lexicon.phrases();
+    for (const QByteArray &w : lowerWords(answer)) {
+        if (model.smallTag(w) >= 0) continue;
+        ++r.content;
+        const float s = lexicon.strength(*field, w);
+        r.share += s >= Threshold;
+        r.strength += s;
+    }
+    if (r.content > 0) {
+        r.share /= r.content;
+        r.strength /= r.content;
+    }
+    return r;
+}
+
+struct Tally
+{
+    double share = 0, strength = 0, grammar = 0;
+    int answers = 0, missing = 0;
+    void add(const Lexicon &lexicon, const QString &answer, const QString &category)
+    {
+        if (answer.isEmpty()) {
+            ++missing;
+            return;
+        }
+        const Related r = relatedness(lexicon, answer, category);
+        share += r.share;
+        strength += r.strength;
+        grammar += lexicon.phrases().score(lowerWords(answer));
+        ++answers;
+    }
+};
+
+QStringList benchCategories()
+{
+    QStringList list;
+    for (const QString &c : categories::fixedCategories())
+        if (c != QLatin1String("General")) list.append(c);
+    // Categories players type themselves.
+    list << "Pets"
+         << "Breakfast"
+         << "Things In A Fridge"
+         << "Camping"
+         << "Weather";
+    return list;
+}
+
+const char *levelName(int level)
+{
+    return level == 0 ? "easy" : level == 1 ? "normal" : "hard";
+}
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    int samples = 0;
+    QString fieldOf;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--samples")) samples = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--field")) fieldOf = args[i + 1];
+    }
+
     const long before = rssKiB();
     QElapsedTimer clock;
     clock.start();
     const Lexicon &lexicon = Lexicon::shared();
     const double loadMs = double(clock.nsecsElapsed()) / 1e6;
-    std::printf("lexicon: %d words (%s), loaded in %.1f ms, +%ld KiB resident\n", lexicon.size(),
-                lexicon.fromFiles() ? "WordNet" : "built-in only", loadMs, rssKiB() - before);
-
-    const QStringList categories = {"Sea Life", "Food", "Computers", "Animals", "General"};
-    std::mt19937 rng(1);
-    const char drawn[] =
-        "AABBBBBCCCCCDDDDDEFFFFFGGGGGHHHHHIJJKLLLLLMMMMMNNNNNOPPPPPQRRRRRSSSSSTTTTTUVWWWWWYZ";
-    for (const QString &category : categories)
-        lexicon.related(category); // warm the cache
-    for (int length : {3, 7, 15}) {
-        AcroMaker maker(lexicon, quint32(length));
-        std::vector<double> make, check, makeCpu;
-        for (int i = 0; i < 2000; ++i) {
-            QString letters;
-            for (int k = 0; k < length; ++k)
-                letters += QLatin1Char(drawn[std::uniform_int_distribution<int>(0, 82)(rng)]);
-            const QString &category = categories[i % categories.size()];
-            clock.restart();
-            const double cpu0 = threadMs();
-            const QString answer = maker.make(letters, category);
-            makeCpu.push_back(threadMs() - cpu0);
-            make.push_back(double(clock.nsecsElapsed()) / 1e6);
-            clock.restart();
-            checkAcroText(answer, letters, length, true);
-            check.push_back(double(clock.nsecsElapsed()) / 1e6);
-            if (i < 3)
-                std::printf("  %s [%s]: %s\n", qPrintable(letters), qPrintable(category),
-                            qPrintable(answer));
+    std::printf("lexicon: %d words (%s), %d corpus phrases, %d tags, loaded in %.1f ms, "
+                "+%ld KiB resident\n",
+                lexicon.size(), lexicon.fromFiles() ? "WordNet" : "built-in only",
+                lexicon.phrases().phraseCount(), lexicon.phrases().tagCount(), loadMs,
+                rssKiB() - before);
+    if (args.contains(QStringLiteral("--corpus"))) {
+        const PhraseModel &model = lexicon.phrases();
+        for (const auto &tags : model.taggedCorpus()) {
+            static const char *const names[] = {"N", "NS", "V", "VZ", "VD", "VG", "A", "R"};
+            for (int t : tags)
+                std::printf("%s ",
+                            PhraseModel::isContent(t) ? names[t] : model.smallWord(t).constData());
+            std::printf("\n");
         }
-        std::printf("%2d letters: answer p50 %.3f ms p99 %.3f ms (thread CPU p99 %.3f ms) | "
-                    "check alone p50 %.4f ms p99 %.4f ms\n",
-                    length, percentile(make, 0.5), percentile(make, 0.99),
-                    percentile(makeCpu, 0.99), percentile(check, 0.5), percentile(check, 0.99));
+        return 0;
     }
-    clock.restart();
-    lexicon.related(QStringLiteral("Unusual Occupations"));
-    std::printf("first neighbourhood of a new category: %.1f ms\n",
-                double(clock.nsecsElapsed()) / 1e6);
-    if (argc > 1) {
-        auto near = lexicon.related(QString::fromLocal8Bit(argv[1]));
-        QByteArrayList list(near->words.begin(), near->words.end());
-        std::sort(list.begin(), list.end());
-        std::printf("%s: %s\n", argv[1], list.join(' ').constData());
+    if (!fieldOf.isEmpty()) {
+        const auto field = lexicon.related(fieldOf);
+        QList<QPair<float, QByteArray>> list;
+        for (auto it = field->strength.cbegin(); it != field->strength.cend(); ++it)
+            list.append({it.value(), it.key()});
+        std::sort(list.begin(), list.end(), [](auto &a, auto &b) { return a.first > b.first; });
+        for (int i = 0; i < list.size() && i < 200; ++i)
+            std::printf("%s:%.2f ", list[i].second.constData(), double(list[i].first));
+        std::printf("\n(%d words)\n", int(list.size()));
+        return 0;
     }
+
+    // Fields of every category, each read once (the first cost of each).
+    const QStringList categories = benchCategories();
+    std::vector<double> fieldMs;
+    for (const QString &category : categories) {
+        clock.restart();
+        lexicon.related(category);
+        fieldMs.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::printf("first field of a category (%d categories): p50 %.1f ms, max %.1f ms\n",
+                int(categories.size()), percentile(fieldMs, 0.5), percentile(fieldMs, 1.0));
+
+    // Quality: each level and the random baseline answer the same rounds
+    // (same letters, same category); a game is 10 rounds, then a new one.
+    constexpr int Rounds = 300;
+    std::mt19937 rng(20261209);
+    Tally bot[3], random;
+    std::vector<QString> letterList, categoryList;
+    for (int round = 0; round < Rounds; ++round) {
+        letterList.push_back(letterRun(rng, 3 + round % 5 + (round % 10 == 9 ? 5 : 0)));
+        categoryList.push_back(categories[round % categories.size()]);
+    }
+    std::vector<QStringList> roundAnswers(Rounds);
+    for (int level = 0; level < 3; ++level) {
+        AcroMaker maker(lexicon, quint32(100 + level), Difficulty(level));
+        for (int round = 0; round < Rounds; ++round) {
+            if (round % 10 == 0) maker.newGame();
+            const QString answer =
+                maker.make(letterList[size_t(round)], categoryList[size_t(round)]);
+            bot[level].add(lexicon, answer, categoryList[size_t(round)]);
+            roundAnswers[size_t(round)].append(answer);
+        }
+    }
+    for (int round = 0; round < Rounds; ++round) {
+        const QString answer = randomAnswer(lexicon, rng, letterList[size_t(round)]);
+        random.add(lexicon, answer, categoryList[size_t(round)]);
+        roundAnswers[size_t(round)].append(answer);
+    }
+    const double randomShare = random.share / random.answers;
+    const double randomStrength = random.strength / random.answers;
+    std::printf("quality over %d rounds, %d categories (relatedness: content words in the "
+                "category's field, strength >= %.1f; phrase: log-probability per step)\n",
+                Rounds, int(categories.size()), double(Threshold));
+    std::printf("  %-8s related %.3f  strength %.3f  phrase %.2f\n", "random", randomShare,
+                randomStrength, random.grammar / random.answers);
+    for (int level = 0; level < 3; ++level)
+        std::printf("  %-8s related %.3f (x%.2f)  strength %.3f (x%.2f)  phrase %.2f  "
+                    "no answer %d\n",
+                    levelName(level), bot[level].share / bot[level].answers,
+                    bot[level].share / bot[level].answers / randomShare,
+                    bot[level].strength / bot[level].answers,
+                    bot[level].strength / bot[level].answers / randomStrength,
+                    bot[level].grammar / bot[level].answers, bot[level].missing);
+    // Votes: the round's answers (easy, normal, hard, random) before a voter
+    // of each level who wrote none of them; the best answer is the one the
+    // relatedness measure rates highest (then the phrase score). Chance is one
+    // in the number of answers.
+    for (int level = 0; level < 3; ++level) {
+        AcroMaker voter(lexicon, quint32(900 + level), Difficulty(level));
+        int toBest = 0, votes = 0;
+        double chance = 0;
+        for (int round = 0; round < Rounds; ++round) {
+            QStringList answers;
+            for (const QString &a : roundAnswers[size_t(round)])
+                if (!a.isEmpty() && !answers.contains(a)) answers.append(a);
+            if (answers.size() < 2) continue;
+            const QString &category = categoryList[size_t(round)];
+            int best = 0;
+            double bestKey = -1e9;
+            for (int i = 0; i < answers.size(); ++i) {
+                const double key = relatedness(lexicon, answers[i], category).share * 100 +
+                                   lexicon.phrases().score(lowerWords(answers[i]));
+                if (key > bestKey) {
+                    bestKey = key;
+                    best = i;
+                }
+            }
+            const int vote = voter.choose(answers, letterList[size_t(round)], category);
+            toBest += vote == best;
+            ++votes;
+            chance += 1.0 / double(answers.size());
+        }
+        std::printf("votes (%s voter): to the best answer %.3f, chance %.3f (x%.2f)\n",
+                    levelName(level), double(toBest) / votes, chance / votes,
+                    double(toBest) / chance);
+    }
+
+    if (samples > 0) {
+        AcroMaker normal(lexicon, 7, Difficulty::Normal), hard(lexicon, 8, Difficulty::Hard);
+        for (int i = 0; i < samples; ++i) {
+            AcroMaker &maker = i % 2 ? hard : normal;
+            const QString letters = letterRun(rng, 3 + i % 5);
+            const QString &category = categories[(i * 7) % categories.size()];
+            std::printf("  %-7s %-20s %-6s %s\n", i % 2 ? "hard" : "normal", qPrintable(category),
+                        qPrintable(letters), qPrintable(maker.make(letters, category)));
+        }
+    }
+
+    // Answer time, every field already read (a player reads it when the
+    // category is chosen, before the letters come).
+    for (int level = 0; level < 3; ++level)
+        for (int length : {3, 7, 10, 15}) {
+            if (level < 2 && length != 10) continue;
+            AcroMaker maker(lexicon, quint32(length), Difficulty(level));
+            std::vector<double> make, check, makeCpu;
+            for (int i = 0; i < 1000; ++i) {
+                if (i % 10 == 0) maker.newGame();
+                const QString letters = letterRun(rng, length);
+                const QString &category = categories[i % categories.size()];
+                clock.restart();
+                const double cpu0 = threadMs();
+                const QString answer = maker.make(letters, category);
+                makeCpu.push_back(threadMs() - cpu0);
+                make.push_back(double(clock.nsecsElapsed()) / 1e6);
+                clock.restart();
+                checkAcroText(answer, letters, length, true);
+                check.push_back(double(clock.nsecsElapsed()) / 1e6);
+            }
+            std::printf("%-6s %2d letters: answer p50 %.3f ms p99 %.3f ms (thread CPU p99 %.3f "
+                        "ms) | check alone p50 %.4f ms p99 %.4f ms\n",
+                        levelName(level), length, percentile(make, 0.5), percentile(make, 0.99),
+                        percentile(makeCpu, 0.99), percentile(check, 0.5), percentile(check, 0.99));
+        }
 
     // A room: one host, eleven computer players, a default stage clock; the
     // baseline is the same host alone, idle for the same time.
@@ -113,6 +347,7 @@ int main(int argc, char *argv[])
                 double(clock.elapsed()) / 1000.0);
     BotRoomConfig config;
     config.port = server.listeningPort();
+    config.quiet = true;
     BotRoom room(config);
     room.portHook = [&](quint16 port, bool on) { server.markComputerPort(port, on); };
     const long roomBefore = rssKiB();

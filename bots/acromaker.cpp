@@ -3,44 +3,41 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bots/phrasemodel.h"
 #include "game/categories.h"
 #include "game/checkacro.h"
 #include "game/wordfilter.h"
 
 namespace {
 
-constexpr int Start = Lexicon::PosCount;
-
-// How likely one part of speech follows another (rows: the previous word,
-// the last row the start; columns: noun, verb, adjective, adverb,
-// determiner, preposition or conjunction, pronoun).
-constexpr double Follow[Lexicon::PosCount + 1][Lexicon::PosCount] = {
-    {1, 4, 0.3, 0.5, 0, 2, 0.2},   // noun
-    {3, 0.2, 2, 2, 1.5, 1.5, 0.5}, // verb
-    {5, 0.2, 1, 0, 0, 0.2, 0},     // adjective
-    {1, 2, 2, 0.2, 0.3, 1, 0.2},   // adverb
-    {4, 0, 3, 0.2, 0, 0, 0},       // determiner
-    {4, 0.3, 2, 0, 2, 0, 0.3},     // preposition
-    {0.3, 5, 0.3, 1, 0, 0.5, 0},   // pronoun
-    {3, 1, 3, 0.5, 1, 0.2, 1},     // start
-};
-// A phrase should not end on a word that leads somewhere.
-constexpr double AtEnd[Lexicon::PosCount] = {3, 1.5, 0.3, 2, 0.02, 0.02, 0.2};
-
-// Categories of a computer player's own, offered now and then.
+// Categories of a computer player's own, offered now and then; in "General"
+// each answer takes one of these (or of the built-in list) as its theme.
 const char *const OwnCategories[] = {
     "Sea Life",  "Space Travel", "Pets",      "Weather",      "Kitchen",     "Dinosaurs",
     "Camping",   "Birthdays",    "Gardening", "Robots",       "Pirates",     "Holidays",
     "Breakfast", "Superheroes",  "The Zoo",   "Farm Animals", "Office Life", "Rainy Days"};
+constexpr int OwnCount = int(sizeof OwnCategories / sizeof *OwnCategories);
 
-QByteArray plural(const QByteArray &noun)
+struct LevelStyle
 {
-    if (noun.endsWith('s') || noun.endsWith('x') || noun.endsWith("ch") || noun.endsWith("sh"))
-        return noun + "es";
-    if (noun.endsWith('y') && noun.size() > 1 &&
-        !QByteArray("aeiou").contains(noun.at(noun.size() - 2)))
-        return noun.chopped(1) + "ies";
-    return noun + 's';
+    int drafts;      // phrases written before the best is kept
+    double onTopic;  // share of content words drawn from the category's field
+    double plain;    // share of the general word list it draws from (most familiar first)
+    double noise;    // how loosely it judges answers
+    int familiarity; // the least familiar word of the field it would write
+};
+
+LevelStyle styleOf(Difficulty d)
+{
+    switch (d) {
+    case Difficulty::Easy:
+        return {2, 0.6, 0.2, 0.8, 6};
+    case Difficulty::Hard:
+        return {8, 0.95, 0.5, 0.05, 2};
+    case Difficulty::Normal:
+    default:
+        return {4, 0.85, 0.4, 0.3, 3};
+    }
 }
 
 bool hiddenByFilter(const QString &text)
@@ -58,97 +55,140 @@ void lowerWords(const QString &answer, QList<QByteArray> &out)
     }
 }
 
+bool toLetters(const QString &letters, std::vector<int> &out)
+{
+    out.clear();
+    for (QChar c : letters) {
+        const int letter = c.toLower().unicode() - 'a';
+        if (letter < 0 || letter >= Lexicon::Letters) return false;
+        out.push_back(letter);
+    }
+    return !out.empty();
+}
+
 } // namespace
 
 AcroMaker::AcroMaker(const Lexicon &lex, quint32 seed, Difficulty difficulty, bool familyRoom)
     : lexicon(lex), rng(seed), level(difficulty), family(familyRoom)
 {
-    caseStyle = std::uniform_int_distribution<int>(0, 2)(rng);
+    // Most people write in Title Case, some only capitalise the first word.
+    const int style = std::uniform_int_distribution<int>(0, 9)(rng);
+    caseStyle = style < 7 ? 0 : style < 9 ? 1 : 2;
 }
 
-int AcroMaker::pickWord(int pos, int letter, const Lexicon::Related *related)
+void AcroMaker::newGame()
 {
+    written.clear();
+    usedWords.clear();
+}
+
+void AcroMaker::prepare(const QString &category) const
+{
+    if (!category.trimmed().isEmpty()) lexicon.related(category);
+}
+
+int AcroMaker::pickLemma(int pos, int letter, const Lexicon::Related *field)
+{
+    const LevelStyle style = styleOf(level);
     std::uniform_real_distribution<double> unit(0, 1);
-    const double onTopic = level == Difficulty::Hard     ? 0.7
-                           : level == Difficulty::Normal ? 0.5
-                                                         : 0.3;
-    if (related && pos <= Lexicon::Adv) {
-        const std::vector<quint32> &near = related->byPosLetter[pos][letter];
-        if (!near.empty() && unit(rng) < onTopic)
-            return int(near[std::uniform_int_distribution<size_t>(0, near.size() - 1)(rng)]);
+    if (field && !field->general && unit(rng) < style.onTopic) {
+        const std::vector<quint32> &near = field->byPosLetter[pos][letter];
+        const std::vector<float> &sum = field->cumulative[pos][letter];
+        if (!near.empty() && sum.back() > 0) {
+            auto draw = [&] {
+                const float r = std::uniform_real_distribution<float>(0, sum.back())(rng);
+                return size_t(std::upper_bound(sum.begin(), sum.end(), r) - sum.begin());
+            };
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                size_t at = draw();
+                // A careful player takes the stronger of two ideas (strongest first).
+                if (level == Difficulty::Hard) at = std::min(at, draw());
+                const quint32 w = near[std::min(at, near.size() - 1)];
+                if (lexicon.word(w).familiarity >= style.familiarity) return int(w);
+            }
+        }
     }
     const std::vector<quint32> &list = lexicon.byLetter(Lexicon::Pos(pos), letter);
     const std::vector<quint32> &sum = lexicon.weights(Lexicon::Pos(pos), letter);
     if (list.empty()) return -1;
-    if (level == Difficulty::Easy)
-        return int(list[std::uniform_int_distribution<size_t>(0, list.size() - 1)(rng)]);
-    auto weighted = [&] {
-        const quint32 r = std::uniform_int_distribution<quint32>(0, sum.back() - 1)(rng);
-        return size_t(std::upper_bound(sum.begin(), sum.end(), r) - sum.begin());
-    };
-    size_t at = weighted();
-    // A careful player takes the more familiar of two draws (the list is
-    // ordered most familiar first).
-    if (level == Difficulty::Hard) at = std::min(at, weighted());
+    // The most familiar part of the list: plain words a person reaches for.
+    const size_t reach = std::max<size_t>(1, size_t(double(list.size()) * style.plain));
+    const quint32 top = sum[std::min(reach, sum.size()) - 1];
+    const quint32 r = std::uniform_int_distribution<quint32>(0, top - 1)(rng);
+    const size_t at = size_t(std::upper_bound(sum.begin(), sum.end(), r) - sum.begin());
     return int(list[std::min(at, list.size() - 1)]);
 }
 
-QString AcroMaker::draft(const QString &letters, const Lexicon::Related *related)
+QString AcroMaker::draft(const std::vector<int> &letters, const Lexicon::Related *field)
 {
-    std::uniform_real_distribution<double> unit(0, 1);
-    const int n = int(letters.size());
+    const PhraseModel &model = lexicon.phrases();
+    std::vector<int> tags;
+    if (!model.sample(letters, rng, tags)) return QString();
     QList<QByteArray> out;
-    QList<int> kinds;
-    int previous = Start;
-    for (int i = 0; i < n; ++i) {
-        const QChar c = letters.at(i).toLower();
-        const int letter = c.unicode() - 'a';
-        if (letter < 0 || letter >= Lexicon::Letters) return QString();
-        double weight[Lexicon::PosCount] = {};
-        double total = 0;
-        for (int pos = 0; pos < Lexicon::PosCount; ++pos) {
-            if (lexicon.byLetter(Lexicon::Pos(pos), letter).empty()) continue;
-            weight[pos] = Follow[previous][pos] * (i == n - 1 ? AtEnd[pos] : 1.0);
-            // A lone small word makes no phrase.
-            if (n == 1 && pos >= Lexicon::Det) weight[pos] = 0;
-            total += weight[pos];
-        }
-        int pos = Lexicon::Noun;
-        if (total > 0) {
-            double r = unit(rng) * total;
-            for (pos = 0; pos < Lexicon::PosCount - 1; ++pos) {
-                if (r < weight[pos]) break;
-                r -= weight[pos];
+    QList<QByteArray> lemmas;
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double pairChance = level == Difficulty::Hard     ? 0.8
+                              : level == Difficulty::Normal ? 0.6
+                                                            : 0.3;
+    for (size_t i = 0; i < letters.size(); ++i) {
+        const int letter = letters[i];
+        const int tag = tags[i];
+        // Where the shape has a noun after a noun or an adjective, an entry
+        // of two words from the field may fill both: "French Toast".
+        if (field && !field->general && i + 1 < letters.size() &&
+            (tag == PhraseModel::N || tag == PhraseModel::A) &&
+            (tags[i + 1] == PhraseModel::N || tags[i + 1] == PhraseModel::NS) &&
+            unit(rng) < pairChance) {
+            const auto found = field->pairs.constFind(letter * Lexicon::Letters + letters[i + 1]);
+            if (found != field->pairs.constEnd() && !found->isEmpty()) {
+                const auto &[first, second] =
+                    found->at(std::uniform_int_distribution<int>(0, int(found->size()) - 1)(rng));
+                const QByteArray last =
+                    tags[i + 1] == PhraseModel::NS
+                        ? lexicon.inflect(second, Lexicon::Noun, Lexicon::Plural)
+                        : second;
+                const QString both = QLatin1Char(' ') + QString::fromLatin1(first) +
+                                     QLatin1Char(' ') + QString::fromLatin1(last) +
+                                     QLatin1Char(' ');
+                if (!last.isEmpty() && !lemmas.contains(first) && !lemmas.contains(second) &&
+                    !usedWords.contains(second) && !(family && hiddenByFilter(both))) {
+                    out << first << last;
+                    lemmas << first << second;
+                    ++i;
+                    continue;
+                }
             }
-            while (weight[pos] <= 0 && pos > 0)
-                --pos;
         }
-        int index = -1;
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            const int w = pickWord(pos, letter, related);
+        if (!PhraseModel::isContent(tag)) {
+            out.append(model.smallWord(tag));
+            continue;
+        }
+        const Lexicon::Pos pos = PhraseModel::posOf(tag);
+        const Lexicon::Form form = PhraseModel::formOf(tag);
+        QByteArray chosen;
+        QByteArray chosenLemma;
+        for (int attempt = 0; attempt < 8 && chosen.isEmpty(); ++attempt) {
+            const int w = pickLemma(pos, letter, field);
             if (w < 0) break;
-            const QByteArray &text = lexicon.word(quint32(w)).text;
-            if (out.contains(text) && attempt < 3) continue;
+            const QByteArray &lemma = lexicon.word(quint32(w)).text;
+            const QByteArray text = lexicon.inflect(lemma, pos, form);
+            if (text.isEmpty() || lemmas.contains(lemma)) continue;
+            // Fresh words for each answer of a game, as long as there are any.
+            if (attempt < 5 && usedWords.contains(lemma)) continue;
             if (family &&
                 hiddenByFilter(QLatin1Char(' ') + QString::fromLatin1(text) + QLatin1Char(' ')))
                 continue;
-            index = w;
-            break;
+            chosen = text;
+            chosenLemma = lemma;
         }
-        if (index < 0) {
+        if (chosen.isEmpty()) {
             // Every letter has built-in nouns, none of them filtered.
             const std::vector<quint32> &nouns = lexicon.byLetter(Lexicon::Noun, letter);
             if (nouns.empty()) return QString();
-            index = int(nouns.back());
-            pos = Lexicon::Noun;
+            chosen = chosenLemma = lexicon.word(nouns.back()).text;
         }
-        QByteArray text = lexicon.word(quint32(index)).text;
-        if (i > 0 && kinds.last() == Lexicon::Noun && pos == Lexicon::Verb &&
-            lexicon.word(quint32(index)).pos == Lexicon::Verb)
-            out.last() = plural(out.last());
-        out.append(text);
-        kinds.append(pos);
-        previous = pos;
+        out.append(chosen);
+        lemmas.append(chosenLemma);
     }
     QStringList parts;
     for (int i = 0; i < out.size(); ++i) {
@@ -169,22 +209,82 @@ bool AcroMaker::acceptable(const QString &answer, const QString &letters) const
 
 QString AcroMaker::make(const QString &letters, const QString &category)
 {
-    if (letters.isEmpty() || letters.size() > MaxLetters) return QString();
-    const std::shared_ptr<const Lexicon::Related> related =
+    std::vector<int> run;
+    if (letters.size() > MaxLetters || !toLetters(letters, run)) return QString();
+    std::shared_ptr<const Lexicon::Related> field =
         category.trimmed().isEmpty() ? nullptr : lexicon.related(category);
-    const int drafts = level == Difficulty::Hard ? 6 : level == Difficulty::Normal ? 3 : 1;
+    if (field && field->general) {
+        // "General" (or a category the lexicon knows nothing of): this answer
+        // is about something of its own choosing.
+        const QStringList &list = categories::comboCategories();
+        const int n = OwnCount + int(list.size());
+        const int k = std::uniform_int_distribution<int>(0, n - 1)(rng);
+        const QString theme =
+            k < OwnCount ? QString::fromLatin1(OwnCategories[k]) : list.at(k - OwnCount);
+        field = lexicon.related(theme);
+    }
+    const LevelStyle style = styleOf(level);
+    std::normal_distribution<double> noise(0, style.noise);
     QString best;
     double bestRating = 0;
-    for (int d = 0; d < drafts + 4 && (d < drafts || best.isEmpty()); ++d) {
-        const QString answer = draft(letters, related.get());
-        if (!acceptable(answer, letters)) continue;
-        const double rating = rate(answer, letters, category);
+    for (int d = 0; d < style.drafts + 6 && (d < style.drafts || best.isEmpty()); ++d) {
+        const QString answer = draft(run, field.get());
+        if (!acceptable(answer, letters) || written.contains(answer.toLower())) continue;
+        QList<QByteArray> words;
+        lowerWords(answer, words);
+        const double rating = taste(words, field.get()) + noise(rng);
         if (best.isEmpty() || rating > bestRating) {
             best = answer;
             bestRating = rating;
         }
     }
+    if (!best.isEmpty()) {
+        written.insert(best.toLower());
+        QList<QByteArray> words;
+        lowerWords(best, words);
+        const PhraseModel &model = lexicon.phrases();
+        for (const QByteArray &w : std::as_const(words)) {
+            if (model.smallTag(w) >= 0) continue;
+            usedWords.insert(w);
+            for (const Lexicon::Analysis &a : lexicon.analyse(w))
+                usedWords.insert(a.lemma);
+        }
+    }
     return best;
+}
+
+double AcroMaker::taste(const QList<QByteArray> &words, const Lexicon::Related *field) const
+{
+    if (words.isEmpty()) return -10;
+    const PhraseModel &model = lexicon.phrases();
+    // How well its best reading fits what people write: about -1.5 per step
+    // for a phrase like the corpus', below -4 for a heap of words.
+    const double grammar = std::clamp((model.score(words) + 5.0) / 3.5, 0.0, 1.0);
+    double topical = 0;
+    double familiar = 0;
+    int content = 0;
+    int unknown = 0;
+    QSet<QByteArray> seen;
+    int repeats = 0;
+    for (const QByteArray &w : words) {
+        if (seen.contains(w)) ++repeats;
+        seen.insert(w);
+        if (model.smallTag(w) >= 0) continue;
+        ++content;
+        const int f = lexicon.familiarity(w);
+        if (f == 0) ++unknown;
+        familiar += std::min(1.0, std::log2(1.0 + f) / 6.0);
+        if (field && !field->general) topical += lexicon.strength(*field, w);
+    }
+    if (content > 0) {
+        topical /= content;
+        familiar /= content;
+    }
+    double length = 0;
+    for (const QByteArray &w : words)
+        length += double(w.size());
+    const double tooLong = std::max(0.0, length / double(words.size()) - 8.0) * 0.3;
+    return 3.0 * topical + 1.5 * familiar + 2.0 * grammar - 0.8 * unknown - 0.5 * repeats - tooLong;
 }
 
 double AcroMaker::rate(const QString &answer, const QString &letters, const QString &category) const
@@ -193,30 +293,33 @@ double AcroMaker::rate(const QString &answer, const QString &letters, const QStr
     if (!check.accepted) return -10;
     QList<QByteArray> words;
     lowerWords(answer, words);
-    if (words.isEmpty()) return -10;
-    const std::shared_ptr<const Lexicon::Related> related =
+    if (words.isEmpty() || words.size() > PhraseModel::MaxWords) return -10;
+    const std::shared_ptr<const Lexicon::Related> field =
         category.trimmed().isEmpty() ? nullptr : lexicon.related(category);
-    double familiar = 0;
-    int near = 0;
-    for (const QByteArray &w : std::as_const(words)) {
-        familiar += std::min(1.0, std::log2(1.0 + lexicon.familiarity(w)) / 6.0);
-        if (related && related->words.contains(w)) ++near;
+    return taste(words, field.get());
+}
+
+int AcroMaker::choose(const QStringList &answers, const QString &letters, const QString &category)
+{
+    std::normal_distribution<double> mood(0, styleOf(level).noise);
+    int best = -1;
+    double bestScore = 0;
+    for (int i = 0; i < answers.size(); ++i) {
+        const double score = rate(answers[i], letters, category) + mood(rng);
+        if (best < 0 || score > bestScore) {
+            best = i;
+            bestScore = score;
+        }
     }
-    familiar /= double(words.size());
-    const double topical = double(near) / double(words.size());
-    const double perWord = double(answer.size()) / double(words.size());
-    const double tooLong = std::max(0.0, perWord - 8.0) * 0.3;
-    return 2 * familiar + 3 * topical - tooLong;
+    return best;
 }
 
 QString AcroMaker::pickCategory(bool fixedOnly)
 {
     std::uniform_real_distribution<double> unit(0, 1);
-    if (!fixedOnly && unit(rng) < 0.2) {
-        const int n = int(sizeof OwnCategories / sizeof *OwnCategories);
+    if (!fixedOnly && unit(rng) < 0.2)
         return QString::fromLatin1(
-            OwnCategories[std::uniform_int_distribution<int>(0, n - 1)(rng)]);
-    }
+            OwnCategories[std::uniform_int_distribution<int>(0, OwnCount - 1)(rng)]);
     const QStringList &list =
         fixedOnly ? categories::fixedCategories() : categories::comboCategories();
     return list.at(std::uniform_int_distribution<int>(0, int(list.size()) - 1)(rng));

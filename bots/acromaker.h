@@ -1,10 +1,14 @@
-// How a computer player writes and judges answers: phrases of real words whose
-// parts of speech follow each other sensibly, leaning towards words near the
-// round's category, always passing the same answer check a person's client
-// applies. Seeded, so two players (or two rounds) write different answers
-// and a test can repeat a run.
+// How a computer player writes and judges answers. A phrase shape is drawn
+// from the phrase model under the round's letters (a noun phrase, a short
+// sentence, a command, a headline, with small words where people put them),
+// its content words come mostly from the category's field and are put in the
+// form the shape asks for ("Bacon Fixes Sundays"), and of a few drafts the one
+// this player likes best is kept. Every answer passes the same check a
+// person's client applies. Seeded, so two players (or two rounds) write
+// different answers and a test can repeat a run.
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <random>
@@ -13,9 +17,9 @@
 
 enum class Difficulty
 {
-    Easy, // looser word choice, fewer drafts
+    Easy, // plainer words, fewer drafts, less on topic, now and then no answer
     Normal,
-    Hard // familiar, on-topic words, more drafts to pick from
+    Hard // on-topic, familiar words, many drafts to pick the best from
 };
 
 class AcroMaker
@@ -26,13 +30,24 @@ public:
 
     // An answer for the letters (one per word, in order) that the client's
     // check accepts, with the family filter applied when `family` is on and
-    // nothing it would hide. Empty when the letters allow no answer (letters
-    // that are not A to Z, or more than MaxLetters of them).
+    // nothing it would hide, and not one this player wrote before in the game.
+    // Empty when the letters allow no answer (letters that are not A to Z, or
+    // more than MaxLetters of them).
     QString make(const QString &letters, const QString &category);
 
-    // This player's taste for an answer: valid, familiar, on-topic, not too
-    // long. No randomness; higher is better.
+    // This player's taste for an answer: valid for the letters, on-topic,
+    // reading as a phrase, in familiar words. No randomness; higher is better.
     double rate(const QString &answer, const QString &letters, const QString &category) const;
+
+    // The answer this player votes for among `answers` (an index), by its
+    // taste with a little of its mood; -1 when there is none.
+    int choose(const QStringList &answers, const QString &letters, const QString &category);
+
+    // Reads the category's field ahead of the round, so writing costs no
+    // lexicon reads.
+    void prepare(const QString &category) const;
+    // A new game: earlier answers may come again.
+    void newGame();
 
     // A category for this player to choose: from the fixed list only when
     // `fixedOnly`, else from the built-in list or now and then one of its own.
@@ -44,13 +59,16 @@ public:
     static constexpr int MaxLetters = 64;
 
 private:
-    QString draft(const QString &letters, const Lexicon::Related *related);
-    int pickWord(int pos, int letter, const Lexicon::Related *related);
+    QString draft(const std::vector<int> &letters, const Lexicon::Related *field);
+    int pickLemma(int pos, int letter, const Lexicon::Related *field);
     bool acceptable(const QString &answer, const QString &letters) const;
+    double taste(const QList<QByteArray> &words, const Lexicon::Related *field) const;
 
     const Lexicon &lexicon;
     std::mt19937 rng;
     Difficulty level;
     bool family;
-    int caseStyle; // 0 Title Case, 1 first word capitalised, 2 lower case
+    int caseStyle;              // 0 Title Case, 1 first word capitalised, 2 lower case
+    QSet<QString> written;      // this game's answers, lower case
+    QSet<QByteArray> usedWords; // this game's content words, lower case
 };

@@ -6,14 +6,15 @@ QString botUsage()
 {
     return QStringLiteral(
         "Usage: quibbleton-bot --host ADDRESS [--port N] [--count K] [--seed S]\n"
-        "                      [--name-prefix P] [--level easy|normal|hard] [--help]\n"
-        "                      [--version]\n"
+        "                      [--name-prefix P] [--level easy|normal|hard] [--quiet]\n"
+        "                      [--help] [--version]\n"
         "  --host ADDRESS   the host to join\n"
         "  --port N         its port (default 7772)\n"
         "  --count K        computer players to connect (1 to 11, default 1)\n"
         "  --seed S         seed of their choices (default: from the clock)\n"
         "  --name-prefix P  put P before each player's name\n"
         "  --level L        easy, normal (default) or hard\n"
+        "  --quiet          the players say nothing in the chat\n"
         "  --help           show this text\n"
         "  --version        show the version\n");
 }
@@ -26,6 +27,10 @@ BotOptionsResult parseBotOptions(const QStringList &arguments, BotOptions &optio
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return BotOptionsResult::Help;
         if (arg == QLatin1String("--version")) return BotOptionsResult::Version;
+        if (arg == QLatin1String("--quiet")) {
+            options.room.quiet = true;
+            continue;
+        }
         QString value;
         const int eq = arg.indexOf(QLatin1Char('='));
         if (arg.startsWith(QLatin1String("--")) && eq > 0) {

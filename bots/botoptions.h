@@ -1,7 +1,7 @@
 // Command line of the headless computer players:
 //   quibbleton-bot --host ADDRESS [--port N] [--count K] [--seed S]
-//                  [--name-prefix P] [--level easy|normal|hard] [--help]
-//                  [--version]
+//                  [--name-prefix P] [--level easy|normal|hard] [--quiet]
+//                  [--help] [--version]
 #pragma once
 
 #include <QStringList>

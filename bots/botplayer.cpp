@@ -1,7 +1,9 @@
 #include "bots/botplayer.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "net/commands.h"
 #include "net/tsock.h"
@@ -25,7 +27,8 @@ QString text(const QByteArray &bytes)
 } // namespace
 
 BotPlayer::BotPlayer(const BotConfig &c, const Lexicon &lexicon, QObject *parent)
-    : QObject(parent), config(c), maker(lexicon, c.seed, c.difficulty, c.family)
+    : QObject(parent), config(c), maker(lexicon, c.seed, c.difficulty, c.family),
+      chat(c.seed, c.quiet)
 {
     queue = new ReceiveQueue(this);
     timer = new QTimer(this);
@@ -128,7 +131,10 @@ void BotPlayer::handle(const QByteArray &entry)
         const bool first = ownSlot == 0;
         ownSlot = number;
         send(cmd::client::logininfo(ownSlot, cmd::GameVersion, config.name));
-        if (first) emit loggedIn(this);
+        if (first) {
+            say(chat.line(BotChat::Occasion::Greeting));
+            emit loggedIn(this);
+        }
     } else if (word == cmd::CMD_newplayerinfo || word == cmd::CMD_existingplayers) {
         if (!reader.number(number) || number < 1 || number > LastSlot) return;
         if (number != ownSlot) names.insert(number, reader.rest().left(256));
@@ -143,6 +149,7 @@ void BotPlayer::handle(const QByteArray &entry)
         teamGame = word == cmd::CMD_teamgame;
         teams.clear();
         bonusRound = false;
+        maker.newGame();
         beginStage(Stage::Idle, 0, Task::None, 0, 0);
     } else if (word == cmd::CMD_stats) {
         stats(r);
@@ -160,6 +167,7 @@ void BotPlayer::handle(const QByteArray &entry)
     } else if (word == cmd::CMD_cats) {
         bonusRound = false;
         category.clear();
+        chat.newRound();
         beginStage(Stage::Selecting, SelectingCount,
                    chooser == ownSlot && ownSlot <= LastPlayer ? Task::Category : Task::None, 0.1,
                    0.5);
@@ -167,6 +175,7 @@ void BotPlayer::handle(const QByteArray &entry)
         bonusRound = true;
         listedForBonus = false;
         category = QStringLiteral("General");
+        chat.newRound();
         // "0" stands for more than six players, without saying which.
         for (const QByteArray &s : r.split(','))
             if (cmd::toNumber(s, number) && number == ownSlot) listedForBonus = true;
@@ -175,6 +184,8 @@ void BotPlayer::handle(const QByteArray &entry)
                    0.5);
     } else if (word == cmd::CMD_catchoosen) {
         category = text(r.left(4096));
+        // The field is read now, while there is time, not when writing.
+        maker.prepare(category);
     } else if (word == cmd::CMD_theletters) {
         cmd::FieldReader list = cmd::FieldReader::forList(r);
         if (!list.number(number) || number < 1 || number > AcroMaker::MaxLetters) {
@@ -189,14 +200,16 @@ void BotPlayer::handle(const QByteArray &entry)
         answers.clear();
         const bool plays = ownSlot >= 1 && ownSlot <= LastPlayer && !letters.isEmpty() &&
                            (!bonusRound || listedForBonus);
+        // Answer times spread over the writing time: a hard player is
+        // quicker on average, but no level always takes the speed bonus.
         const Difficulty d = maker.difficulty();
         beginStage(Stage::Creating, createtime + 2, plays ? Task::Answer : Task::None,
-                   d == Difficulty::Hard     ? 0.2
-                   : d == Difficulty::Normal ? 0.3
-                                             : 0.45,
+                   d == Difficulty::Hard     ? 0.1
+                   : d == Difficulty::Normal ? 0.2
+                                             : 0.3,
                    d == Difficulty::Hard     ? 0.6
-                   : d == Difficulty::Normal ? 0.75
-                                             : 0.85);
+                   : d == Difficulty::Normal ? 0.8
+                                             : 0.9);
     } else if (word == cmd::CMD_anacro) {
         anacro(r);
     } else if (word == cmd::CMD_dovote) {
@@ -205,7 +218,10 @@ void BotPlayer::handle(const QByteArray &entry)
         beginStage(Stage::Voting, 0, Task::Vote, 0.2, 0.7);
     } else if (word == cmd::CMD_updatetime) {
         if (cmd::toNumber(r, number)) updatetime(number);
-    } else if (word == cmd::CMD_thevotes || word == cmd::CMD_novotes || word == cmd::CMD_noanswer ||
+    } else if (word == cmd::CMD_thevotes) {
+        thevotes(r);
+        if (stage == Stage::Voting) beginStage(Stage::Idle, 0, Task::None, 0, 0);
+    } else if (word == cmd::CMD_novotes || word == cmd::CMD_noanswer ||
                word == cmd::CMD_postscores || word == cmd::CMD_winner) {
         if (stage == Stage::Voting || word == cmd::CMD_noanswer || word == cmd::CMD_winner)
             beginStage(Stage::Idle, 0, Task::None, 0, 0);
@@ -245,6 +261,36 @@ void BotPlayer::anacro(const QByteArray &remainder)
         if (slot >= 1 && slot <= LastPlayer && slot != ownSlot && !acro.isEmpty())
             answers.append({slot, text(cmd::acroFromWire(acro.left(4096)))});
     }
+}
+
+void BotPlayer::thevotes(const QByteArray &remainder)
+{
+    // Per answer: won, votes counted, speed bonus, slot, name, votes.
+    cmd::FieldReader list = cmd::FieldReader::forList(remainder);
+    bool ownWon = false;
+    QList<int> counts;
+    for (int n = 0; n < LastPlayer && !list.listEnded(); ++n) {
+        const QByteArray won = list.field();
+        list.field();
+        list.field();
+        int slot = 0, votes = 0;
+        if (!list.number(slot)) break;
+        list.field();
+        if (!list.number(votes)) break;
+        if (slot == ownSlot && won == "y" && votes > 0) ownWon = true;
+        counts.append(votes);
+    }
+    std::sort(counts.begin(), counts.end(), std::greater<int>());
+    const bool close = counts.size() >= 2 && counts[0] > 0 && counts[0] - counts[1] <= 1;
+    if (ownWon)
+        say(chat.line(BotChat::Occasion::Won));
+    else if (close)
+        say(chat.line(BotChat::Occasion::Close));
+}
+
+void BotPlayer::say(const QString &line)
+{
+    if (!line.isEmpty()) send(cmd::client::chat(ownSlot, line.toUtf8(), "clNavy"));
 }
 
 void BotPlayer::beginStage(Stage next, int count, Task todo, double from, double to)
@@ -326,12 +372,17 @@ void BotPlayer::act()
 void BotPlayer::chooseCategory()
 {
     if (stage != Stage::Selecting || chooser != ownSlot) return;
-    send(cmd::client::catchoosen(ownSlot, maker.pickCategory(fixedOnly).toUtf8()));
+    const QString chosen = maker.pickCategory(fixedOnly);
+    send(cmd::client::catchoosen(ownSlot, chosen.toUtf8()));
+    say(chat.line(BotChat::Occasion::Category, chosen.trimmed()));
 }
 
 void BotPlayer::answer()
 {
     if (stage != Stage::Creating) return;
+    // An easy player is stuck for an answer now and then, as people are.
+    std::uniform_real_distribution<double> unit(0, 1);
+    if (maker.difficulty() == Difficulty::Easy && unit(maker.random()) < 0.12) return;
     ownAnswer = maker.make(letters, category);
     if (!ownAnswer.isEmpty()) send(cmd::client::acro(ownSlot, ownAnswer.toUtf8()));
 }
@@ -339,18 +390,11 @@ void BotPlayer::answer()
 void BotPlayer::vote()
 {
     if (stage != Stage::Voting || answers.isEmpty()) return;
-    const Difficulty d = maker.difficulty();
-    std::normal_distribution<double> taste(0, d == Difficulty::Hard     ? 0.6
-                                              : d == Difficulty::Normal ? 1.0
-                                                                        : 1.5);
-    int best = 0;
-    double bestScore = 0;
-    for (const auto &[slot, acro] : std::as_const(answers)) {
-        const double score = maker.rate(acro, letters, category) + taste(maker.random());
-        if (best == 0 || score > bestScore) {
-            best = slot;
-            bestScore = score;
-        }
-    }
+    QStringList texts;
+    for (const auto &entry : std::as_const(answers))
+        texts.append(entry.second);
+    const int pick = maker.choose(texts, letters, category);
+    if (pick < 0) return;
+    const int best = answers.at(pick).first;
     if (best != 0 && best != ownSlot) send(cmd::client::choosenacro(ownSlot, best));
 }

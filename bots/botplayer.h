@@ -8,8 +8,14 @@
 // It paces itself by the host's stage clock: every stage message and every
 // CMD_updatetime says how many ticks of the stage are left, so the player
 // knows where it is in the stage and how long a tick lasts, and acts at a
-// randomised tick of the stage. Each CMD_updatetime is also a last chance:
-// when no later one would leave time, it acts there and then.
+// randomised tick of the stage, spread over the stage by its level (a hard
+// player answers sooner, an easy one later and now and then not at all). Each
+// CMD_updatetime is also a last chance: when no later one would leave time, it
+// acts there and then.
+//
+// Now and then it says a word in the chat (BotChat): a greeting when it joins,
+// a word on the category it chose, a reaction when its answer won or the
+// round was close; never more than one line a round, none when quiet.
 #pragma once
 
 #include <QElapsedTimer>
@@ -18,6 +24,7 @@
 #include <QString>
 
 #include "bots/acromaker.h"
+#include "bots/botchat.h"
 #include "net/framing.h"
 
 class QTimer;
@@ -31,6 +38,7 @@ struct BotConfig
     quint32 seed = 0;
     Difficulty difficulty = Difficulty::Normal;
     bool family = true;
+    bool quiet = false; // says nothing in the chat
 };
 
 class BotPlayer : public QObject
@@ -54,6 +62,8 @@ public:
     bool isGone() const { return finished; }
     // Names of everybody else in the room as this player knows them.
     QList<QByteArray> roomNames() const { return names.values(); }
+
+    void setQuiet(bool quiet) { chat.setQuiet(quiet); }
 
     // Seam for tests: one message from the host (terminator removed).
     void handle(const QByteArray &entry);
@@ -92,9 +102,12 @@ private:
     void vote();
     void stats(const QByteArray &remainder);
     void anacro(const QByteArray &remainder);
+    void thevotes(const QByteArray &remainder);
+    void say(const QString &line);
 
     BotConfig config;
     AcroMaker maker;
+    BotChat chat;
     TSock *sock = nullptr;
     Framer framer;
     ReceiveQueue *queue = nullptr;

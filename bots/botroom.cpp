@@ -60,6 +60,7 @@ bool BotRoom::addBot()
     c.seed = config.seed * 2654435761u + started * 40503u + 1u;
     c.difficulty = config.difficulty;
     c.family = config.family;
+    c.quiet = config.quiet;
     ++started;
     auto *player = new BotPlayer(c, *lexicon, this);
     connect(player, &BotPlayer::gone, this, &BotRoom::playerGone);
@@ -88,6 +89,13 @@ void BotRoom::setCount(int wanted)
         if (!removeBot()) break;
     while (count() < wanted)
         if (!addBot()) break;
+}
+
+void BotRoom::setQuiet(bool quiet)
+{
+    config.quiet = quiet;
+    for (BotPlayer *b : std::as_const(bots))
+        b->setQuiet(quiet);
 }
 
 void BotRoom::stopAll()

@@ -19,6 +19,7 @@ struct BotRoomConfig
     QString namePrefix;
     Difficulty difficulty = Difficulty::Normal;
     bool family = true;
+    bool quiet = false; // nothing said in the chat
 };
 
 class BotRoom : public QObject
@@ -40,6 +41,9 @@ public:
     void setCount(int count);
     int count() const { return int(bots.size()); }
     const QList<BotPlayer *> &players() const { return bots; }
+
+    // Silences the players' chat (or lets them speak again), those to come too.
+    void setQuiet(bool quiet);
 
     // Every player leaves cleanly; the room is then empty.
     void stopAll();
