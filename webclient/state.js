@@ -363,7 +363,7 @@ export class Game {
     this.startTimer(s.creation);
     if (s.answer.visible) this.fx.focus = 'acro';
     this.sound('acro' + Math.floor(this.random() * 4));
-    this.fx.announce = `Letters ${s.letters.split('').join(' ')}`;
+    this.fx.announce = `${s.answer.visible ? 'Write your acro. ' : ''}Letters: ${[...s.letters].join(' ')}`;
   }
   CMD_entered(m) {
     if (m.slot !== null && m.slot >= 1 && m.slot <= BoardSlots) this.s.board[m.slot].entered = true;
@@ -502,6 +502,7 @@ export class Game {
 
   startTimer(seconds) {
     this.s.secondsLeft = seconds;
+    this.s.timerFrom = seconds;
     this.s.timerRunning = true;
   }
   stopTimer() {

@@ -111,6 +111,7 @@ export class View {
     const showTimer = s.joined && timed && (s.timerRunning || s.secondsLeft > 0);
     show($('timerBox'), showTimer);
     this.renderTime(s);
+    show($('roundbar'), s.joined);
     setText($('roundCaption'), s.roundCaption);
     const totals = s.teamTotals;
     show($('teamYellowTotal'), !!totals);
@@ -126,7 +127,7 @@ export class View {
     const left = Math.max(0, s.secondsLeft);
     const seconds = left % 60;
     setText($('timer'), `${Math.floor(left / 60)}:${seconds < 10 ? '0' : ''}${seconds}`);
-    $('timerBar').style.width = `${Math.min(100, (left / Math.max(left, s.creation, 33)) * 100)}%`;
+    $('timerBar').style.width = `${Math.min(100, (left / Math.max(1, s.timerFrom || 0)) * 100)}%`;
   }
 
   renderPanels(s) {
