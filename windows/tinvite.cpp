@@ -1,0 +1,134 @@
+#include "windows/tinvite.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "web/qrcode.h"
+#include "windows/plaintext.h"
+
+namespace {
+const char WindowTitle[] = "Invite";
+const char IntroText[] = "Friends join from a phone or any browser: scan the code or open a link.";
+const char CopyText[] = "Copy";
+const char CopiedText[] = "Copied";
+const char DesktopText[] = "Desktop players join by address: ";
+const QColor Yellow(0xFF, 0xFF, 0x00);
+} // namespace
+
+// The QR code, painted dark on white with its quiet zone, as large as fits.
+class QrView : public QWidget
+{
+public:
+    explicit QrView(QWidget *parent) : QWidget(parent)
+    {
+        setMinimumSize(180, 180);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+    void setCode(const QrCode &qr)
+    {
+        code = qr;
+        update();
+    }
+    const QrCode &current() const { return code; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (code.isEmpty()) return;
+        QPainter painter(this);
+        const int quiet = 4;
+        const int modules = code.size() + 2 * quiet;
+        const int side = qMin(width(), height());
+        const int cell = qMax(1, side / modules);
+        const int drawn = cell * modules;
+        const QPoint origin((width() - drawn) / 2, (height() - drawn) / 2);
+        painter.fillRect(QRect(origin, QSize(drawn, drawn)), Qt::white);
+        for (int y = 0; y < code.size(); ++y)
+            for (int x = 0; x < code.size(); ++x)
+                if (code.dark(x, y))
+                    painter.fillRect(origin.x() + (x + quiet) * cell,
+                                     origin.y() + (y + quiet) * cell, cell, cell, Qt::black);
+    }
+
+private:
+    QrCode code;
+};
+
+Tinvite::Tinvite(QWidget *parent) : SideWindow(parent)
+{
+    setObjectName(QStringLiteral("invite"));
+    setWindowTitle(QLatin1String(WindowTitle));
+
+    labelIntro = new PlainLabel(QLatin1String(IntroText), this);
+    labelIntro->setObjectName(QStringLiteral("label_intro"));
+    labelIntro->setWordWrap(true);
+    styleLabel(labelIntro, Yellow);
+
+    listLinks = new QListWidget(this);
+    listLinks->setObjectName(QStringLiteral("list_links"));
+    listLinks->setMaximumHeight(110);
+    connect(listLinks, &QListWidget::currentRowChanged, this, [this] { showCurrent(); });
+
+    qrView = new QrView(this);
+    qrView->setObjectName(QStringLiteral("qrcode"));
+    qrView->setAccessibleName(QStringLiteral("QR code of the link"));
+
+    buttonCopy = new QPushButton(QLatin1String(CopyText), this);
+    buttonCopy->setObjectName(QStringLiteral("button_copy"));
+    connect(buttonCopy, &QPushButton::clicked, this, [this] {
+        const QString link = currentLink();
+        if (link.isEmpty()) return;
+        QApplication::clipboard()->setText(link);
+        buttonCopy->setText(QLatin1String(CopiedText));
+    });
+
+    labelDesktop = new PlainLabel(this);
+    labelDesktop->setObjectName(QStringLiteral("label_desktop"));
+    labelDesktop->setWordWrap(true);
+    labelDesktop->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    styleLabel(labelDesktop, Qt::white);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(buttonCopy);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(labelIntro);
+    layout->addWidget(listLinks);
+    layout->addWidget(qrView, 1);
+    layout->addLayout(buttons);
+    layout->addWidget(labelDesktop);
+    resize(380, 520);
+}
+
+void Tinvite::setRoom(const QStringList &webLinks, const QStringList &gameAddresses)
+{
+    links = webLinks;
+    listLinks->clear();
+    listLinks->addItems(links);
+    listLinks->setVisible(!links.isEmpty());
+    qrView->setVisible(!links.isEmpty());
+    buttonCopy->setVisible(!links.isEmpty());
+    labelIntro->setText(QLatin1String(links.isEmpty() ? NoWebText : IntroText));
+    labelDesktop->setText(gameAddresses.isEmpty() ? QString()
+                                                  : QLatin1String(DesktopText) +
+                                                        gameAddresses.join(QStringLiteral(", ")));
+    if (!links.isEmpty()) listLinks->setCurrentRow(0);
+    showCurrent();
+}
+
+QString Tinvite::currentLink() const
+{
+    const int row = listLinks->currentRow();
+    return row >= 0 && row < links.size() ? links.at(row) : QString();
+}
+
+void Tinvite::showCurrent()
+{
+    qrView->setCode(QrCode::encode(currentLink().toUtf8()));
+    buttonCopy->setText(QLatin1String(CopyText));
+}
