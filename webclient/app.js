@@ -17,7 +17,9 @@
 //     own answer is shown as text, not as a button)
 //   status "Winner" (its text: the winner text and "!")
 //   textbox "Chat" (Enter sends) and button "Send"; the phrase buttons named by
-//     their phrases; button "Chatter sounds" and the sound buttons ("Doh", ...)
+//     their phrases; button "Chatter sounds" and the sound buttons ("Doh", ...);
+//     under "Chat settings": "Text colour", "Action colour", textboxes
+//     "Phrase Button 1:" to "Phrase Button 10:" and button "Done"
 //   button "Mute sounds" / "Unmute sounds"
 //   button "Remove players" (aria-pressed) for the hosting player, which shows a
 //     button "Remove NAME" on each board row and spy
@@ -348,6 +350,7 @@ function buildPhrases() {
   if (Array.isArray(saved)) saved.slice(0, 10).forEach((p, i) => {
     if (typeof p === 'string' && p) phrases[i] = p.slice(0, 50);
   });
+  const buttons = [];
   for (let i = 0; i < 9; i++) {
     const button = document.createElement('button');
     button.type = 'button';
@@ -355,6 +358,7 @@ function buildPhrases() {
     button.textContent = phrases[i];
     button.addEventListener('click', () => apply(game.phrase(phrases[i], actionColour)));
     box.appendChild(button);
+    buttons.push(button);
   }
   const soundsButton = document.createElement('button');
   soundsButton.type = 'button';
@@ -396,6 +400,34 @@ function buildPhrases() {
     soundsButton.focus();
   });
   menu.appendChild(cancel);
+  // The phrase list: each box edits its button's phrase; an emptied box gives
+  // the button its built-in phrase back.
+  const fields = [];
+  for (let i = 0; i < 10; i++) {
+    const field = document.createElement('div');
+    field.className = 'field';
+    const label = document.createElement('label');
+    label.htmlFor = `phrase${i + 1}`;
+    label.textContent = `Phrase Button ${i + 1}:`;
+    const input = document.createElement('input');
+    input.type = 'text';
+    input.id = `phrase${i + 1}`;
+    input.maxLength = 50;
+    input.value = phrases[i];
+    field.append(label, input);
+    $('phraseFields').appendChild(field);
+    fields.push(input);
+  }
+  onSubmit('phraseForm', () => {
+    fields.forEach((input, i) => {
+      phrases[i] = input.value.slice(0, 50) || DefaultPhrases[i];
+      input.value = phrases[i];
+      if (buttons[i]) buttons[i].textContent = phrases[i];
+    });
+    soundsButton.title = phrases[9];
+    save('phrases', phrases);
+    $('phraseForm').closest('details').open = false;
+  });
   menu.addEventListener('keydown', (event) => {
     if (event.key === 'Escape') {
       close();
