@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(framing commands host settings playerfiles dispatcher markup)
+[ ${#targets[@]} -eq 0 ] && targets=(framing commands host settings playerfiles dispatcher markup web)
 
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
@@ -44,6 +44,7 @@ for t in "${targets[@]}"; do
   dict=()
   case $t in
   markup) dict=(-dict=fuzz/dict/markup.dict) ;;
+  web) dict=(-dict=fuzz/dict/web.dict) ;;
   framing | commands | host | dispatcher) dict=(-dict=fuzz/dict/protocol.dict) ;;
   esac
   printf '%-12s ' "$t"
