@@ -99,6 +99,7 @@ const sounds = new Sounds();
 const chatView = new ChatView($('chatLog'));
 let socket = null;
 let pendingJoin = false;
+let rejoin = false;
 let retryMs = 1000;
 let categories = { combo: ['General'], fixed: ['General'] };
 let chosenCategory = '';
@@ -197,7 +198,8 @@ function connect() {
     if (word === 'WEB_hello') {
       retryMs = 1000;
       setJoinNote('');
-      if (pendingJoin) join();
+      if (pendingJoin || rejoin) join();
+      rejoin = false;
     }
     if (word === 'WEB_left') setJoinNote(game.s.full ? 'Game is full' : game.s.leftReason === 'lost'
       ? 'The connection to the room was lost. Join again?' : 'You have left the room. Join again?');
@@ -206,7 +208,12 @@ function connect() {
     if (socket !== ws) return;
     socket = null;
     game.s.socket = false;
-    if (game.s.joined) apply(game.handle('WEB_left+lost+'));
+    // A dropped socket (a phone asleep, a flaky network) joins again by itself,
+    // with the same token, once the host answers again.
+    if (game.s.joined) {
+      rejoin = true;
+      apply(game.handle('WEB_left+lost+'));
+    }
     setJoinNote('No connection to the host. Trying again…');
     setTimeout(connect, retryMs);
     retryMs = Math.min(retryMs * 2, 10000);
