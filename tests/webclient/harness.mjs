@@ -17,7 +17,8 @@ export const WAIT_MS = 30000;
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-// Starts the host; resolves once it prints its loopback link.
+// Starts the host; resolves once it prints its first browser link. The page is opened on
+// loopback at that link's port: the links name the machine's other addresses first.
 export function startHost(args) {
   const proc = spawn(hostBin, ['--port', '0', '--web-port', '0', ...args], {
     stdio: ['ignore', 'pipe', 'pipe'],
@@ -27,15 +28,18 @@ export function startHost(args) {
     proc.on('exit', (code, signal) => resolve({ code, signal })),
   );
   return new Promise((resolve, reject) => {
-    const fail = (why) => reject(new Error(`${why}\n--- host output ---\n${output}`));
+    const fail = (why) => {
+      proc.kill('SIGKILL');
+      reject(new Error(`${why}\n--- host output ---\n${output}`));
+    };
     const timer = setTimeout(() => fail('the host printed no link'), WAIT_MS);
     const take = (chunk) => {
       output += chunk;
-      const link = output.match(/http:\/\/127\.0\.0\.1:(\d+)\//);
+      const link = output.match(/http:\/\/[^\s/]+:(\d+)\//);
       if (!link) return;
       clearTimeout(timer);
       resolve({
-        url: link[0],
+        url: `http://127.0.0.1:${link[1]}/`,
         webPort: Number(link[1]),
         output: () => output,
         // SIGTERM, then the exit status: a sanitizer report makes it non-zero.

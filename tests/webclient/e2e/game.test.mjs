@@ -187,7 +187,7 @@ async function play(p, partner, { team, tails, ownCategory, categories, phoneFau
   }
 }
 
-test('a phone and a desktop browser play a whole game with the computer players', async () => {
+test('a phone and a desktop browser play a whole game with the computer players', async (t) => {
   const categories = await (await fetch(new URL('/categories.json', host.url))).json();
   const listed = [...categories.combo, ...categories.fixed];
   const phoneFaults = new Set();
@@ -223,6 +223,7 @@ test('a phone and a desktop browser play a whole game with the computer players'
     play(bob, ann, { team: 2, tails: ['<u>Dogs</u>', 'oo'], ownCategory: '<s>cats</s> & <u>Dogs</u>', categories: listed }),
   ]);
 
+  t.diagnostic(`winner ${a.winner}; phone ${JSON.stringify(a.did)}; desktop ${JSON.stringify(b.did)}`);
   assert.equal(a.winner, b.winner);
   assert.match(a.winner, /^The (Yellow|White) Team$/);
   assert.deepEqual([a.did.team, b.did.team], [1, 2], 'teams as chosen');
