@@ -239,6 +239,8 @@ void WebServer::upgrade(QTcpSocket *socket)
     upgrading.insert(socket, {address, socket->peerPort()});
     connect(socket, &QObject::destroyed, this, [this, socket] { upgrading.remove(socket); });
     socket->setParent(nullptr);
+    // Short messages go out at once, as on the host's own connections.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     sockets->handleConnection(socket);
 }
 
