@@ -58,6 +58,10 @@ private slots:
         QTest::newRow("zero tick") << QStringList{"--tick-ms", "0"} << error << 0 << 0 << qint64(0);
         QTest::newRow("seed too big")
             << QStringList{"--seed", "4294967296"} << error << 0 << 0 << qint64(0);
+        QTest::newRow("web port too big")
+            << QStringList{"--web-port", "65536"} << error << 0 << 0 << qint64(0);
+        QTest::newRow("web port missing")
+            << QStringList{"--web-port"} << error << 0 << 0 << qint64(0);
         QTest::newRow("unknown") << QStringList{"--verbose"} << error << 0 << 0 << qint64(0);
         QTest::newRow("stray word") << QStringList{"7772"} << error << 0 << 0 << qint64(0);
     }
@@ -118,6 +122,45 @@ private slots:
         QCOMPARE(host.exitStatus(), QProcess::NormalExit);
         QCOMPARE(host.exitCode(), 0);
         QVERIFY(ann.waitForClosed());
+    }
+
+    void servesBrowsers_data()
+    {
+        QTest::addColumn<bool>("web");
+        QTest::newRow("web port") << true;
+        QTest::newRow("no web") << false;
+    }
+    void servesBrowsers()
+    {
+        QFETCH(bool, web);
+        const quint16 port = testsupport::freePort();
+        const quint16 webPort = testsupport::freePort();
+        QStringList args{"--port", QString::number(port), "--web-port", QString::number(webPort)};
+        if (!web) args << "--no-web";
+        QProcess host;
+        host.start(hostExecutable(), args);
+        QVERIFY(host.waitForStarted());
+        QVERIFY(host.waitForReadyRead(5000));
+        QCOMPARE(host.readLine(), "Listening on port " + QByteArray::number(port) + "\n");
+        QTcpSocket page;
+        page.connectToHost(QHostAddress::LocalHost, webPort);
+        if (web) {
+            // One line per reachable address, each a link to the web port.
+            while (!host.canReadLine())
+                QVERIFY(host.waitForReadyRead(5000));
+            const QByteArray link = host.readLine();
+            QVERIFY2(link.startsWith("Browsers join at http://"), link.constData());
+            QVERIFY(link.endsWith(":" + QByteArray::number(webPort) + "/\n"));
+            QVERIFY(page.waitForConnected(5000));
+            page.write("GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+            QVERIFY(page.waitForReadyRead(5000));
+            QVERIFY(page.readAll().startsWith("HTTP/1.1 200 OK\r\n"));
+        } else {
+            QVERIFY(!page.waitForConnected(5000));
+        }
+        host.terminate();
+        QVERIFY(host.waitForFinished(5000));
+        if (!web) QVERIFY(!host.readAllStandardOutput().contains("Browsers"));
     }
 
     void portInUse()
