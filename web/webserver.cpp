@@ -61,6 +61,13 @@ void WebServer::stop()
         delete player;
 }
 
+void WebServer::setTimeouts(int headMs, int idleMs)
+{
+    headTimeoutMs = headMs;
+    idleTimeoutMs = idleMs;
+    sockets->setHandshakeTimeout(std::chrono::milliseconds(headMs));
+}
+
 bool WebServer::listening() const
 {
     return server->isListening();
@@ -117,7 +124,7 @@ void WebServer::accept()
         connection->timer = new QTimer(socket);
         connection->timer->setSingleShot(true);
         connect(connection->timer, &QTimer::timeout, this, [this, socket] { dropHttp(socket); });
-        connection->timer->start(HeadTimeoutMs);
+        connection->timer->start(headTimeoutMs);
         http.insert(socket, connection);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readable(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { dropHttp(socket); });
@@ -134,7 +141,7 @@ void WebServer::dropHttp(QTcpSocket *socket)
         // Let the last answer out, then close.
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         socket->disconnectFromHost();
-        QTimer::singleShot(HeadTimeoutMs, socket, [socket] {
+        QTimer::singleShot(headTimeoutMs, socket, [socket] {
             socket->abort();
             socket->deleteLater();
         });
@@ -206,7 +213,7 @@ void WebServer::serve(QTcpSocket *socket, const http::Request &request)
                 headOnly);
     }
     if (!http.contains(socket)) return;
-    connection->timer->start(IdleTimeoutMs);
+    connection->timer->start(idleTimeoutMs);
     // A pipelined request may already wait.
     if (socket->bytesAvailable() > 0)
         QTimer::singleShot(0, this, [this, socket] { readable(socket); });

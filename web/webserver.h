@@ -37,6 +37,8 @@ public:
     static constexpr int HeadTimeoutMs = 10000;
     static constexpr int IdleTimeoutMs = 15000;
     static constexpr int MaxRequestsPerConnection = 200;
+    // Both times at once, for tests that watch a slow peer being cut off.
+    void setTimeouts(int headMs, int idleMs);
     // Open connections: HTTP and WebSocket each, in all and from one address.
     static constexpr int MaxHttpConnections = 64;
     static constexpr int MaxHttpPerAddress = 16;
@@ -84,6 +86,8 @@ private:
     int countFrom(const QString &address, bool pagesToo) const;
 
     WebServerConfig config;
+    int headTimeoutMs = HeadTimeoutMs;
+    int idleTimeoutMs = IdleTimeoutMs;
     QTcpServer *server = nullptr;
     QWebSocketServer *sockets = nullptr;
     QHash<QTcpSocket *, HttpConnection *> http;

@@ -88,6 +88,7 @@ private slots:
     void refusals_data();
     void refusals();
     void keepAliveServesSeveral();
+    void slowAndIdlePeersAreCutOff();
     void pageTakesNoSeatUntilItJoins();
     void badFramesCloseOnlyThatPage_data();
     void badFramesCloseOnlyThatPage();
@@ -209,6 +210,19 @@ void TestWebServer::keepAliveServesSeveral()
     QVERIFY(answer.startsWith("HTTP/1.1 200 OK\r\n"));
     QVERIFY(answer.contains("\"fixed\""));
     QVERIFY(answer.contains("HTTP/1.1 404 Not Found\r\n"));
+}
+
+void TestWebServer::slowAndIdlePeersAreCutOff()
+{
+    web->setTimeouts(100, 100);
+    // Half a head, then nothing; and a kept-alive connection left idle.
+    const QList<QByteArray> starts = {"GET / HTTP/1.1\r\nHost: a\r\n",
+                                      "GET /categories.json HTTP/1.1\r\nHost: a\r\n\r\n"};
+    for (const QByteArray &start : starts) {
+        const QByteArray answer = exchange(web->port(), start);
+        QVERIFY(start.endsWith("\r\n\r\n") ? answer.startsWith("HTTP/1.1 200") : answer.isEmpty());
+    }
+    QTRY_COMPARE(web->httpConnections(), 0);
 }
 
 void TestWebServer::pageTakesNoSeatUntilItJoins()
