@@ -61,36 +61,59 @@ function browserToken() {
   return token;
 }
 
-// ---- Sounds: nothing loads or plays before the player's first touch.
+// ---- Sounds: nothing loads or plays before the player's first touch. One
+// audio context, started inside a touch or key press as phones require, plays
+// every clip; a new clip cuts off the one still playing.
 class Sounds {
   constructor() {
     this.unlocked = false;
     this.muted = load('muted', false) === true;
-    this.clips = new Map();
+    this.context = null;
+    this.clips = new Map(); // name -> promise of decoded audio
     this.current = null;
   }
   get audible() {
     return this.unlocked && !this.muted;
   }
+  // Called from a touch, click or key press; true once sound may play.
   unlock() {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return false;
+    try {
+      if (!this.context) this.context = new Context();
+      if (this.context.state !== 'running') this.context.resume().catch(() => {});
+    } catch {
+      return false;
+    }
     this.unlocked = true;
+    return this.context.state === 'running';
   }
-  play(name) {
-    if (!this.audible || !/^[a-z0-9]{1,32}$/i.test(name)) return;
+  clip(name) {
     let clip = this.clips.get(name);
     if (!clip) {
-      clip = new Audio(`/sounds/${name.toUpperCase()}.wav`);
+      clip = fetch(`/sounds/${name.toUpperCase()}.wav`)
+        .then((r) => (r.ok ? r.arrayBuffer() : Promise.reject(new Error(r.status))))
+        .then((bytes) => this.context.decodeAudioData(bytes));
+      clip.catch(() => {});
       this.clips.set(name, clip);
     }
-    // A new sound cuts off the one still playing.
-    if (this.current && this.current !== clip) this.current.pause();
-    this.current = clip;
-    try {
-      clip.currentTime = 0;
-    } catch {
-      // not loaded yet
-    }
-    clip.play().catch(() => {});
+    return clip;
+  }
+  play(name) {
+    if (!this.audible || !this.context || !/^[a-z0-9]{1,32}$/i.test(name)) return;
+    this.clip(name).then((buffer) => {
+      if (!this.audible) return;
+      try {
+        if (this.current) this.current.stop();
+      } catch {
+        // already ended
+      }
+      const source = this.context.createBufferSource();
+      source.buffer = buffer;
+      source.connect(this.context.destination);
+      source.start();
+      this.current = source;
+    }, () => {});
   }
 }
 
@@ -478,12 +501,14 @@ $('mute').addEventListener('click', () => {
   showMute();
 });
 // Browsers let a page play sound only after the player's first touch.
+// These events count as the player's own touch for starting sound.
+const touchEvents = ['pointerup', 'touchend', 'click', 'keydown'];
 const unlock = () => {
-  sounds.unlock();
+  const running = sounds.unlock();
   showMute();
-  for (const type of ['pointerdown', 'keydown']) removeEventListener(type, unlock, true);
+  if (running) for (const type of touchEvents) removeEventListener(type, unlock, true);
 };
-for (const type of ['pointerdown', 'keydown']) addEventListener(type, unlock, true);
+for (const type of touchEvents) addEventListener(type, unlock, true);
 showMute();
 
 // The countdown runs here; the host corrects it now and then.
