@@ -163,6 +163,59 @@ QStringList benchCategories()
     return list;
 }
 
+// Answers a person wrote for categories of the list, as a reference measured
+// the same way (their letters are their words' initials).
+const char *const PersonAnswers[][2] = {
+    {"Food", "Burnt French Toast"},
+    {"Food", "Spicy Tacos Burn Tongues"},
+    {"Food", "Cheese Makes Everything Better"},
+    {"Animals", "Lazy Lions Nap"},
+    {"Animals", "Penguins Wear Tuxedos"},
+    {"Animals", "Monkeys Steal Bananas"},
+    {"Money", "Broke Before Payday"},
+    {"Money", "Cash Is King"},
+    {"Money", "Piggy Bank Robbery"},
+    {"Computers", "Reboot And Pray"},
+    {"Computers", "Keyboard Full Of Crumbs"},
+    {"Computers", "Printers Hate People"},
+    {"School", "Homework Eaten By Dog"},
+    {"School", "Teachers Need Coffee"},
+    {"School", "Pop Quiz On Friday"},
+    {"Music", "Drums All Night"},
+    {"Music", "Sing Loudly In The Shower"},
+    {"Music", "Guitar Strings Snap"},
+    {"Beach", "Sunscreen And Sandy Sandwiches"},
+    {"Beach", "Waves Crash On Rocks"},
+    {"Beach", "Seagulls Steal Fries"},
+    {"Sports", "Goalie Missed The Ball"},
+    {"Sports", "Referees Need Glasses"},
+    {"Sports", "Runners Need Water"},
+    {"Automobiles", "Flat Tire On The Highway"},
+    {"Automobiles", "Old Trucks Never Die"},
+    {"Automobiles", "Speeding Tickets Cost Money"},
+    {"Body Parts", "Knees Creak On Stairs"},
+    {"Body Parts", "Toes Wiggle Happily"},
+    {"Body Parts", "Long Arms Reach Far"},
+    {"Weather", "Thunder Scares The Dog"},
+    {"Weather", "Rain Ruins Picnics"},
+    {"Weather", "Storms Knock Out Power"},
+    {"Airplanes", "Lost Luggage Again"},
+    {"Airplanes", "Pilots Never Sleep"},
+    {"Airplanes", "Window Seat Please"},
+    {"Restaurants", "Waiters Drop Plates"},
+    {"Restaurants", "Chefs Yell At Cooks"},
+    {"Mountains", "Goats Climb Steep Cliffs"},
+    {"Mountains", "Snow On The Peaks"},
+};
+
+QString initials(const QString &answer)
+{
+    QString letters;
+    for (const QString &w : answer.split(QLatin1Char(' ')))
+        letters += w.at(0).toUpper();
+    return letters;
+}
+
 const char *levelName(int level)
 {
     return level == 0 ? "easy" : level == 1 ? "normal" : "hard";
@@ -265,6 +318,39 @@ int main(int argc, char *argv[])
                     bot[level].strength / bot[level].answers,
                     bot[level].strength / bot[level].answers / randomStrength,
                     bot[level].grammar / bot[level].answers, bot[level].missing);
+    {
+        // The person's answers beside random words for the same letters and
+        // categories, by the same measure.
+        Tally person, baseline;
+        for (const auto &[category, answer] : PersonAnswers) {
+            const QString text = QString::fromLatin1(answer);
+            person.add(lexicon, text, QString::fromLatin1(category));
+            for (int k = 0; k < 5; ++k)
+                baseline.add(lexicon, randomAnswer(lexicon, rng, initials(text)),
+                             QString::fromLatin1(category));
+        }
+        const int n = int(sizeof PersonAnswers / sizeof *PersonAnswers);
+        std::printf("  person's answers (%d, reference): related %.3f (x%.2f of random %.3f)  "
+                    "phrase %.2f\n",
+                    n, person.share / person.answers,
+                    person.share / person.answers / (baseline.share / baseline.answers),
+                    baseline.share / baseline.answers, person.grammar / person.answers);
+        // The computer players on the same letters and categories.
+        for (int level = 0; level < 3; ++level) {
+            Tally same;
+            AcroMaker maker(lexicon, quint32(300 + level), Difficulty(level));
+            for (const auto &[category, answer] : PersonAnswers)
+                same.add(lexicon,
+                         maker.make(initials(QString::fromLatin1(answer)),
+                                    QString::fromLatin1(category)),
+                         QString::fromLatin1(category));
+            std::printf("  %-8s on the person's letters: related %.3f (x%.2f)  phrase %.2f\n",
+                        levelName(level), same.share / same.answers,
+                        same.share / same.answers / (baseline.share / baseline.answers),
+                        same.grammar / same.answers);
+        }
+    }
+
     // Votes: the round's answers (easy, normal, hard, random) before a voter
     // of each level who wrote none of them; the best answer is the one the
     // relatedness measure rates highest (then the phrase score). Chance is one

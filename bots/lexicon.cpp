@@ -547,6 +547,12 @@ QByteArray Lexicon::inflect(const QByteArray &lemma, Pos pos, Form form) const
             participle = f;
         }
         if (!participle.isEmpty()) return participle;
+        // "hitting" without "hitted": the past is the word itself (hit, cut, put).
+        for (const QByteArray &f : irregular)
+            if (f.endsWith("ing") && f.size() == lemma.size() + 4 && lemma.size() >= 3 &&
+                f.at(lemma.size()) == lemma.at(lemma.size() - 1) &&
+                QByteArray("tdg").contains(lemma.at(lemma.size() - 1)))
+                return lemma;
         if (lemma.endsWith('e')) return lemma + 'd';
         if (lemma.endsWith('y') && !vowelBeforeY) return lemma.chopped(1) + "ied";
         return lemma + "ed";

@@ -246,6 +246,29 @@ void PhraseModel::learn(const std::vector<std::vector<int>> &sequences)
             logTrans[size_t(from * states + to)] = std::log(p);
         }
     }
+    // Long phrases glue their words with more small words ("The Dog Ate All
+    // Of My Socks Again"): their own counts, backed off to all phrases.
+    std::vector<double> longCount(size_t(states * states), 0.0);
+    for (const std::vector<int> &seq : sequences) {
+        if (int(seq.size()) < LongPhrase) continue;
+        int previous = tags;
+        for (int t : seq) {
+            longCount[size_t(previous * states + t)] += 1;
+            previous = t;
+        }
+        longCount[size_t(previous * states + tags)] += 1;
+    }
+    constexpr double LongAlpha = 4.0;
+    probLong.assign(size_t(states * states), 0.0);
+    for (int from = 0; from < states; ++from) {
+        double row = 0;
+        for (int to = 0; to < states; ++to)
+            row += longCount[size_t(from * states + to)];
+        for (int to = 0; to < states; ++to)
+            probLong[size_t(from * states + to)] = (longCount[size_t(from * states + to)] +
+                                                    LongAlpha * prob[size_t(from * states + to)]) /
+                                                   (row + LongAlpha);
+    }
 }
 
 std::vector<int> PhraseModel::viterbi(const QList<QList<Reading>> &options, double *logProb) const
@@ -346,6 +369,7 @@ bool PhraseModel::sample(const std::vector<int> &letters, std::mt19937 &rng,
     const int states = tags + 1;
     for (int letter : letters)
         if (letter < 0 || letter >= Lexicon::Letters) return false;
+    const std::vector<double> &prob = n >= LongPhrase ? probLong : this->prob;
     // Backward pass: how likely the rest of the phrase is from each tag.
     std::vector<double> rest(size_t(n * tags), 0.0);
     for (int i = n - 1; i >= 0; --i) {

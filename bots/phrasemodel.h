@@ -63,6 +63,7 @@ public:
     const std::vector<std::vector<int>> &taggedCorpus() const { return tagged; }
 
     static constexpr int MaxWords = 64;
+    static constexpr int LongPhrase = 6;
 
 private:
     struct Reading
@@ -82,6 +83,7 @@ private:
     // (tags + 1) squared: the last row is the start, the last column the end.
     std::vector<double> logTrans;
     std::vector<double> prob;
+    std::vector<double> probLong; // the same for runs of LongPhrase letters or more
     // Runs of three: (first, second) -> counts of the third, first and second
     // as in the transition table (the start is `tags`).
     QHash<quint32, QHash<int, int>> triples;

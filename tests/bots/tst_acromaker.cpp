@@ -1,9 +1,11 @@
 // Answers of the computer players: valid for any letter run, family-safe,
-// drawn to the category, and still made when the lexicon is damaged.
+// drawn to the category, shaped like people's phrases, fresh within a game,
+// and still made when the lexicon is damaged; and their taste in votes.
 #include <QtTest>
 #include <random>
 
 #include "bots/acromaker.h"
+#include "bots/phrasemodel.h"
 #include "game/checkacro.h"
 #include "game/wordfilter.h"
 
@@ -98,6 +100,124 @@ private slots:
                 maker.rate("Sxq Fzzv Sjjk", letters, "Sea Life"));
         QVERIFY(maker.rate("Sxq Fzzv Sjjk", letters, "Sea Life") >
                 maker.rate("Fish Salty Swim", letters, "Sea Life"));
+    }
+
+    void wordForms_data()
+    {
+        QTest::addColumn<QByteArray>("lemma");
+        QTest::addColumn<int>("pos");
+        QTest::addColumn<int>("form");
+        QTest::addColumn<QByteArray>("expected");
+        const int n = Lexicon::Noun, v = Lexicon::Verb;
+        QTest::newRow("fixes") << QByteArray("fix") << v << int(Lexicon::ThirdPerson)
+                               << QByteArray("fixes");
+        QTest::newRow("ate") << QByteArray("eat") << v << int(Lexicon::Past) << QByteArray("ate");
+        QTest::newRow("hit") << QByteArray("hit") << v << int(Lexicon::Past) << QByteArray("hit");
+        QTest::newRow("baked") << QByteArray("bake") << v << int(Lexicon::Past)
+                               << QByteArray("baked");
+        QTest::newRow("running") << QByteArray("run") << v << int(Lexicon::Gerund)
+                                 << QByteArray("running");
+        QTest::newRow("pouring") << QByteArray("pour") << v << int(Lexicon::Gerund)
+                                 << QByteArray("pouring");
+        QTest::newRow("mice") << QByteArray("mouse") << n << int(Lexicon::Plural)
+                              << QByteArray("mice");
+        QTest::newRow("berries") << QByteArray("berry") << n << int(Lexicon::Plural)
+                                 << QByteArray("berries");
+        QTest::newRow("no happinesses")
+            << QByteArray("happiness") << n << int(Lexicon::Plural) << QByteArray();
+    }
+    void wordForms()
+    {
+        if (!Lexicon::shared().fromFiles()) QSKIP("no lexicon files installed");
+        QFETCH(QByteArray, lemma);
+        QFETCH(int, pos);
+        QFETCH(int, form);
+        QFETCH(QByteArray, expected);
+        const Lexicon &lexicon = Lexicon::shared();
+        QCOMPARE(lexicon.inflect(lemma, Lexicon::Pos(pos), Lexicon::Form(form)), expected);
+        if (expected.isEmpty() || expected == lemma) return;
+        bool read = false;
+        for (const Lexicon::Analysis &a : lexicon.analyse(expected))
+            read = read || (a.lemma == lemma && a.pos == pos && a.form == form);
+        QVERIFY(read);
+    }
+
+    void phraseShapesLikePeoples()
+    {
+        if (!Lexicon::shared().fromFiles()) QSKIP("no lexicon files installed");
+        const PhraseModel &model = Lexicon::shared().phrases();
+        QVERIFY(model.phraseCount() > 300);
+        const char *const better[][2] = {
+            {"burnt french toast", "toast french burnt"},
+            {"bacon fixes sundays", "the of sundays"},
+            {"eat your vegetables", "your eat vegetables"},
+            {"never trust a sleepy waffle", "waffle a never sleepy trust"},
+        };
+        for (const auto &[good, bad] : better)
+            QVERIFY2(model.score(QByteArray(good).split(' ')) >
+                         model.score(QByteArray(bad).split(' ')),
+                     good);
+        // Long runs take small words where people put them.
+        AcroMaker maker(Lexicon::shared(), 4, Difficulty::Hard);
+        std::mt19937 rng(8);
+        int withSmall = 0;
+        for (int i = 0; i < 60; ++i) {
+            const QString answer = maker.make(letterRun(rng, 10, Drawn), QStringLiteral("Food"));
+            for (const QString &w : answer.toLower().split(' '))
+                if (model.smallTag(w.toLatin1()) >= 0) {
+                    ++withSmall;
+                    break;
+                }
+        }
+        QVERIFY2(withSmall >= 20, qPrintable(QString::number(withSmall)));
+    }
+
+    void freshWithinAGameAndLevelsDiffer()
+    {
+        if (!Lexicon::shared().fromFiles()) QSKIP("no lexicon files installed");
+        const Lexicon &lexicon = Lexicon::shared();
+        auto field = lexicon.related(QStringLiteral("Weather"));
+        double share[3] = {};
+        for (int level = 0; level < 3; ++level) {
+            AcroMaker maker(lexicon, 21, Difficulty(level));
+            QSet<QString> answers;
+            for (int i = 0; i < 40; ++i) {
+                const QString answer = maker.make(QStringLiteral("SWC"), QStringLiteral("Weather"));
+                QVERIFY2(!answers.contains(answer), qPrintable(answer));
+                answers.insert(answer);
+                for (const QString &w : answer.toLower().split(' '))
+                    share[level] += lexicon.strength(*field, w.toLatin1()) >= 0.3f;
+            }
+        }
+        QVERIFY2(share[2] > share[0] * 1.5,
+                 qPrintable(QString("%1 %2").arg(share[0]).arg(share[2])));
+    }
+
+    void typedGeneralAndUnknownCategories()
+    {
+        if (!Lexicon::shared().fromFiles()) QSKIP("no lexicon files installed");
+        const Lexicon &lexicon = Lexicon::shared();
+        QVERIFY(!lexicon.related(QStringLiteral("Things in a Fridge"))->general);
+        QVERIFY(lexicon.related(QStringLiteral("Body Parts"))->words.contains("shoulder"));
+        QVERIFY(lexicon.related(QStringLiteral("General"))->general);
+        QVERIFY(lexicon.related(QStringLiteral("Zqxv Blorpf"))->general);
+        AcroMaker maker(lexicon, 5);
+        for (const char *category : {"General", "Zqxv Blorpf", "Things in a Fridge"})
+            QVERIFY(!maker.make(QStringLiteral("MTHP"), QString::fromLatin1(category)).isEmpty());
+    }
+
+    void votesForTheBest()
+    {
+        if (!Lexicon::shared().fromFiles()) QSKIP("no lexicon files installed");
+        const QStringList answers = {"Sermon Fiscal Syntax", "Salty Fish Swim", "Sxq Fzzv Sjjk"};
+        for (int level = 0; level < 3; ++level) {
+            AcroMaker voter(Lexicon::shared(), quint32(level), Difficulty(level));
+            int best = 0;
+            for (int i = 0; i < 40; ++i)
+                best +=
+                    voter.choose(answers, QStringLiteral("SFS"), QStringLiteral("Sea Life")) == 1;
+            QVERIFY2(best >= 20, qPrintable(QString::number(best)));
+        }
     }
 
     void damagedOrMissingLexicon_data()

@@ -13,6 +13,16 @@ QString executable(const char *name)
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/../") + name;
 }
+
+// A player's arrival; a departed player's place kept for its return is
+// announced the same way, marked " (away)", and is no arrival.
+QByteArray arrival(testsupport::LoopbackClient &client, const QByteArray &prefix)
+{
+    for (;;) {
+        const QByteArray m = client.waitFor(prefix);
+        if (!m.endsWith(" (away)")) return m;
+    }
+}
 } // namespace
 
 class TestBotExe : public QObject
@@ -36,6 +46,7 @@ private slots:
         QTest::newRow("bad level") << QStringList{"--host", "h", "--level", "x"} << error << 0;
         QTest::newRow("value missing") << QStringList{"--host"} << error << 0;
         QTest::newRow("help") << QStringList{"--help"} << int(BotOptionsResult::Help) << 1;
+        QTest::newRow("quiet") << QStringList{"--quiet", "--host", "h"} << run << 1;
     }
     void options()
     {
@@ -46,6 +57,7 @@ private slots:
         QString error;
         QCOMPARE(int(parseBotOptions(QStringList{"quibbleton-bot"} + args, o, error)), result);
         if (result == int(BotOptionsResult::Run)) QCOMPARE(o.count, count);
+        QCOMPARE(o.room.quiet, args.contains("--quiet"));
         QCOMPARE(error.isEmpty(), result != int(BotOptionsResult::Error));
     }
 
@@ -69,8 +81,15 @@ private slots:
         QProcess bots;
         bots.start(executable("quibbleton-bot"),
                    {"--host", "127.0.0.1", "--port", QString::number(port), "--count", "2"});
-        QVERIFY(ann.waitFor("CMD_newplayerinfo+4+").endsWith(" (cpu)"));
-        QVERIFY(ann.waitFor("CMD_newplayerinfo+5+").endsWith(" (cpu)"));
+        // They arrive in either order.
+        QSet<QByteArray> arrived;
+        for (int i = 0; i < 2; ++i) {
+            const QByteArray m = arrival(ann, "CMD_newplayerinfo+");
+            // The host renames a name already taken ("Milo (cpu) (2)").
+            QVERIFY2(m.contains(" (cpu)"), m.constData());
+            arrived.insert(m.split('+').value(1));
+        }
+        QCOMPARE(arrived, (QSet<QByteArray>{"4", "5"}));
         // Ann, not a computer player, holds the rights.
         cmd::GameOptions o;
         o.starterName = "Ann";
@@ -87,7 +106,8 @@ private slots:
         QProcess late;
         late.start(executable("quibbleton-bot"),
                    {"--host", "127.0.0.1", "--port", QString::number(port)});
-        QVERIFY(!ann.waitFor("CMD_newplayerinfo+").isEmpty());
+        const QByteArray lateArrival = arrival(ann, "CMD_newplayerinfo+");
+        QVERIFY2(lateArrival.contains(" (cpu)"), lateArrival.constData());
         ::kill(pid_t(host.processId()), SIGTERM);
         QVERIFY(host.waitForFinished(5000));
         QCOMPARE(host.exitCode(), 0);

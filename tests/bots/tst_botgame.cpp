@@ -5,6 +5,7 @@
 #include "../support/testsupport.h"
 #include "bots/botroom.h"
 #include "game/checkacro.h"
+#include "game/wordfilter.h"
 #include "host/tserver.h"
 #include "net/commands.h"
 
@@ -107,7 +108,7 @@ struct Room
     BotRoom *bots = nullptr;
     bool listening = false;
 
-    explicit Room(int tickMs)
+    explicit Room(int tickMs, bool quiet = false)
     {
         server.setSeed(99);
         server.setStageInterval(tickMs);
@@ -115,6 +116,7 @@ struct Room
         BotRoomConfig config;
         config.port = server.listeningPort();
         config.seed = 5;
+        config.quiet = quiet;
         botRoom = std::make_unique<BotRoom>(config);
         bots = botRoom.get();
         bots->portHook = [this](quint16 port, bool on) { server.markComputerPort(port, on); };
@@ -178,11 +180,29 @@ private slots:
             chosen = chosen || m != "CMD_catchoosen+General";
         QVERIFY(chosen);
         Q_UNUSED(votesForYou);
+        // A word in the chat now and then: never two lines a round from one
+        // player, and nothing the family filter would touch.
+        QHash<QByteArray, int> inRound;
+        int lines = 0;
+        for (const QByteArray &m : std::as_const(you.heard)) {
+            if (m.startsWith("CMD_cats") || m.startsWith("CMD_inbonus")) inRound.clear();
+            if (!m.startsWith("CMD_chat+")) continue;
+            const int says = m.indexOf(" chats: ");
+            QVERIFY(says > 0);
+            const QByteArray name = m.mid(9, says - 9);
+            QVERIFY(name.endsWith(" (cpu)"));
+            QVERIFY2(++inRound[name] == 1, m.constData());
+            const QString text = QString::fromUtf8(m.mid(says + 8));
+            QCOMPARE(WordFilter::filterWords(text), text);
+            ++lines;
+        }
+        QVERIFY(lines > 0);
     }
 
     void teamGameIsBalanced()
     {
-        Room room(15);
+        // Quiet players: not a word in the chat.
+        Room room(15, true);
         Human you;
         QVERIFY(you.join(room.server.listeningPort(), "You"));
         room.bots->setCount(3);
@@ -201,6 +221,7 @@ private slots:
         room.bots->addBot();
         const QByteArray late = you.playUntil("CMD_histeam+");
         QVERIFY(late.endsWith("+1"));
+        QVERIFY(you.heardOf(cmd::CMD_chat).isEmpty());
     }
 
     void removedMidRoundLeavesCleanly()
