@@ -54,6 +54,7 @@ int main(int argc, char *argv[])
     // hosting player's rights, which go to the first person to join.
     BotRoomConfig botConfig;
     botConfig.port = server.listeningPort();
+    botConfig.quiet = options.quiet;
     botConfig.seed =
         options.seedGiven ? options.seed : quint32(QDateTime::currentMSecsSinceEpoch());
     BotRoom bots(botConfig);

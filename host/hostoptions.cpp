@@ -33,7 +33,7 @@ QString hostUsage()
 {
     return QStringLiteral(
         "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
-        "                       [--no-discovery] [--paced-pump] [--bots K]\n"
+        "                       [--no-discovery] [--paced-pump] [--bots K] [--quiet]\n"
         "                       [--web-port N] [--no-web] [--qr]\n"
         "                       [--rejoin-seconds N] [--help] [--version]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
@@ -41,6 +41,7 @@ QString hostUsage()
         "  --seed S      seed of the random generator (default: from the clock)\n"
         "  --rating R    room rating shown to finders: a adult, e family, n not rated\n"
         "  --bots K      computer players in the room (0 to 11, default 0)\n"
+        "  --quiet       the room's computer players say nothing in the chat\n"
         "  --rejoin-seconds N  keep a dropped player's place N seconds for its\n"
         "                return (0 to 3600, default 120; 0 turns it off)\n"
         "  --web-port N  port browsers join on (default: the game port + 1; 0 picks\n"
@@ -78,6 +79,10 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
         }
         if (arg == QLatin1String("--qr")) {
             options.qr = true;
+            continue;
+        }
+        if (arg == QLatin1String("--quiet")) {
+            options.quiet = true;
             continue;
         }
         if (arg == QLatin1String("--no-discovery")) {

@@ -19,6 +19,7 @@ struct HostOptions
     QString rating;         // "a", "e" or empty: what the room list shows
     bool pacedPump = false; // the fixed-period pump of old, a benchmark baseline
     int bots = 0;           // computer players the executable puts into its room
+    bool quiet = false;     // they say nothing in the chat
     // How long a dropped player's place is kept for its return (0: not kept).
     int rejoinSeconds = 120;
     // Browsers: HTTP and WebSocket on one port, by default the game port + 1
