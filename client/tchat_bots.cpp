@@ -1,6 +1,7 @@
 // The hosting player's computer players: they run in this program, join its
 // own host over loopback like any client, and are added and removed from the
-// Options menu. Their number is kept in our own section of the settings file.
+// Options menu. Their number is kept in our own section of the settings file,
+// and so is whether they keep quiet in the chat ("Quiet Computer Players").
 #include "client/tchat.h"
 
 #include <QAction>
@@ -14,6 +15,15 @@
 namespace {
 const char AddCaption[] = "Add Computer Player";
 const char RemoveCaption[] = "Remove Computer Player";
+const char QuietCaption[] = "Quiet Computer Players";
+const char QuietName[] = "QuietComputerPlayers1";
+const char KeyQuiet[] = "ComputerPlayersQuiet";
+
+bool storedQuiet()
+{
+    return profile::readInteger(settings::filePath(), QString::fromLatin1(Tchat::ExtrasSection),
+                                QString::fromLatin1(KeyQuiet), 0) != 0;
+}
 } // namespace
 
 void Tchat::buildComputerPlayerMenu(QMenu *options)
@@ -27,6 +37,18 @@ void Tchat::buildComputerPlayerMenu(QMenu *options)
         a->setEnabled(false); // only the hosting player has computer players
         options->addAction(a);
     }
+    // Any player may silence the computer players of the program's own room.
+    auto *quiet = new QAction(QString::fromLatin1(QuietCaption), this);
+    quiet->setObjectName(QString::fromLatin1(QuietName));
+    quiet->setCheckable(true);
+    options->addAction(quiet);
+    connect(options, &QMenu::aboutToShow, quiet, [quiet] { quiet->setChecked(storedQuiet()); });
+    connect(quiet, &QAction::triggered, this, [this](bool on) {
+        profile::writeString(settings::filePath(), QString::fromLatin1(ExtrasSection),
+                             QString::fromLatin1(KeyQuiet),
+                             on ? QStringLiteral("1") : QStringLiteral("0"));
+        if (botRoom) botRoom->setQuiet(on);
+    });
     connect(AddComputerPlayer1, &QAction::triggered, this, &Tchat::AddComputerPlayer1Click);
     connect(RemoveComputerPlayer1, &QAction::triggered, this, &Tchat::RemoveComputerPlayer1Click);
 }
@@ -53,6 +75,9 @@ bool Tchat::makeBotRoom()
         config.port = windows.server->listeningPort();
         config.seed = quint32(QDateTime::currentMSecsSinceEpoch());
         config.family = true;
+        config.quiet = storedQuiet();
+        if (auto *quiet = findChild<QAction *>(QString::fromLatin1(QuietName)))
+            quiet->setChecked(config.quiet);
         botRoom = new BotRoom(config, this);
         // The host must know its own computer players: they never get the
         // hosting player's rights. It may be gone first when the program ends.
