@@ -125,18 +125,13 @@ let pendingJoin = false;
 let rejoin = false;
 let retryMs = 1000;
 let categories = { combo: ['General'], fixed: ['General'] };
-let chosenCategory = '';
 let textColour = load('textColour', White);
 let actionColour = load('actionColour', White);
 const phrases = DefaultPhrases.slice();
 
 const view = new View(game, {
   categories: () => categories,
-  chosenCategory: () => chosenCategory,
-  chooseCategory: (text) => {
-    chosenCategory = text;
-    apply(game.chooseCategory(text));
-  },
+  chooseCategory: (text) => apply(game.chooseCategory(text)),
   vote: (slot) => apply(game.vote(slot)),
   kick: (slot) => apply(game.kick(slot)),
 });
@@ -304,9 +299,7 @@ $('acro').addEventListener('input', () => {
 });
 
 onSubmit('ownCategoryForm', () => {
-  const text = $('ownCategory').value;
-  chosenCategory = text;
-  apply(game.chooseCategory(text));
+  apply(game.chooseCategory($('ownCategory').value));
 });
 
 $('teamYellow').addEventListener('click', () => apply(game.chooseTeam(1)));

@@ -143,9 +143,12 @@ export class Game {
   WEB_acrocheck(m) {
     const a = this.s.answer;
     a.pending = false;
-    a.text = m.cleaned;
     a.filtered = m.filtered;
-    a.edited = true;
+    // The cleaned answer replaces what was sent, unless the player has typed on.
+    if (a.text === a.sent) {
+      a.text = m.cleaned;
+      a.edited = true;
+    }
     if (m.accepted) {
       a.colour = 'black';
       a.accepted = true;
@@ -327,6 +330,7 @@ export class Game {
     const s = this.s;
     s.chooserSlot = m.chooser;
     s.fixedList = m.fixedList;
+    s.chosenCategory = '';
     s.takesPart = true;
     const name = this.caption(m.chooser);
     if (this.isChooser()) this.sound('catagory');
@@ -563,7 +567,9 @@ export class Game {
   }
   chooseCategory(text) {
     this.begin();
-    if (this.isChooser()) this.out(send.catchoosen(this.s.ownSlot, text));
+    if (!this.isChooser()) return this.fx;
+    this.s.chosenCategory = text;
+    this.out(send.catchoosen(this.s.ownSlot, text));
     return this.fx;
   }
   // The answer as typed; the server checks it and answers with WEB_acrocheck.
@@ -577,6 +583,7 @@ export class Game {
     if (!text.replace(/^ +/, '')) return this.fx; // only blanks: nothing to check
     if (!s.loggedIn) return this.fx;
     a.pending = true;
+    a.sent = text;
     this.out(send.acro(s.ownSlot, text));
     return this.fx;
   }

@@ -186,6 +186,7 @@ export class View {
 
   renderCategory(s) {
     const chooser = this.game.isChooser();
+    if (this.lastStage !== 'category') $('ownCategory').value = 'General';
     setText($('chooseCaption'), chooser ? Texts.chooseCategory : this.game.caption(s.chooserSlot) + Texts.isChoosing);
     show($('chooserTools'), chooser);
     if (!chooser) return;
@@ -205,7 +206,7 @@ export class View {
       placeInOrder(box, buttons);
     }
     for (const button of $('categoryList').children) {
-      button.setAttribute('aria-pressed', String(button.textContent === this.actions.chosenCategory()));
+      button.setAttribute('aria-pressed', String(button.textContent === s.chosenCategory));
     }
   }
 

@@ -85,7 +85,13 @@ test('a round: category, letters, the server\'s answer check, voting and results
   assert.deepEqual([refused.sounds, g.s.answer.warning, g.s.answer.colour, g.s.answer.text], [['wrong'], true, 'red', 'big+red dog']);
   g.answerEdited('big red dog');
   assert.equal(g.s.answer.warning, false);
+  g.submitAcro('big red dog');
+  g.answerEdited('big red dogs'); // typed on while the check was under way: kept
+  g.handle('WEB_acrocheck+t+f+big red dog');
+  assert.equal(g.s.answer.text, 'big red dogs');
+  g.submitAcro('big red  dog');
   const ok = g.handle('WEB_acrocheck+t+t+big red ****');
+  assert.equal(g.s.answer.text, 'big red ****');
   assert.deepEqual([ok.sounds, g.s.answer.accepted, g.s.answer.filtered], [['submit'], true, true]);
   g.handle('CMD_entered+1');
   g.handle('CMD_entered+99');
