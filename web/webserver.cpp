@@ -1,5 +1,6 @@
 #include "web/webserver.h"
 
+#include <QSysInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -15,6 +16,22 @@ struct WebServer::HttpConnection
     QTimer *timer = nullptr;
     int served = 0;
 };
+
+namespace {
+
+// The host part of a Host header: "name", "name:port", "[v6]:port".
+QString hostPart(const QByteArray &host)
+{
+    const QString text = QString::fromLatin1(host).trimmed();
+    if (text.startsWith(QLatin1Char('['))) {
+        const int end = int(text.indexOf(QLatin1Char(']')));
+        return end > 0 ? text.mid(1, end - 1) : QString();
+    }
+    const int colon = int(text.lastIndexOf(QLatin1Char(':')));
+    return colon >= 0 ? text.left(colon) : text;
+}
+
+} // namespace
 
 WebServer::WebServer(QObject *parent) : QObject(parent)
 {
@@ -96,6 +113,20 @@ bool WebServer::sameOrigin(const QByteArray &origin, const QByteArray &host)
     return lowerOrigin == "http://" + lowerHost || lowerOrigin == "https://" + lowerHost;
 }
 
+bool WebServer::ownHostName(const QByteArray &host)
+{
+    // A page of another site whose name was made to point at this machine
+    // (DNS rebinding) sends its own name: only addresses and this machine's
+    // own names open a seat.
+    const QString name = hostPart(host);
+    if (name.isEmpty()) return false;
+    if (!QHostAddress(name).isNull()) return true;
+    const QString lower = name.toLower();
+    const QString machine = QSysInfo::machineHostName().toLower();
+    return lower == QLatin1String("localhost") || lower.endsWith(QLatin1String(".localhost")) ||
+           (!machine.isEmpty() && (lower == machine || lower == machine + QLatin1String(".local")));
+}
+
 int WebServer::countFrom(const QString &address, bool pagesToo) const
 {
     int count = 0;
@@ -175,7 +206,8 @@ void WebServer::readable(QTcpSocket *socket)
             respond(socket, 426, false, {}, {}, {"Upgrade: websocket"});
             return;
         }
-        if (!sameOrigin(request.header("origin"), request.header("host"))) {
+        if (!sameOrigin(request.header("origin"), request.header("host")) ||
+            !ownHostName(request.header("host"))) {
             socket->read(length);
             respond(socket, 403, false);
             return;
@@ -216,7 +248,7 @@ void WebServer::serve(QTcpSocket *socket, const http::Request &request)
     connection->timer->start(idleTimeoutMs);
     // A pipelined request may already wait.
     if (socket->bytesAvailable() > 0)
-        QTimer::singleShot(0, this, [this, socket] { readable(socket); });
+        QTimer::singleShot(0, socket, [this, socket] { readable(socket); });
 }
 
 void WebServer::respond(QTcpSocket *socket, int status, bool keepAlive, const QByteArray &body,
@@ -238,10 +270,8 @@ void WebServer::upgrade(QTcpSocket *socket)
 {
     HttpConnection *connection = http.take(socket);
     const QString address = connection->address;
-    delete connection; // its timer goes with the socket's children below
-    const auto timers = socket->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
-    for (QTimer *timer : timers)
-        delete timer;
+    delete connection->timer;
+    delete connection;
     socket->disconnect(this);
     upgrading.insert(socket, {address, socket->peerPort()});
     connect(socket, &QObject::destroyed, this, [this, socket] { upgrading.remove(socket); });

@@ -71,6 +71,9 @@ public:
     // Whether a WebSocket upgrade's Origin is the page's own: the scheme
     // http or https and exactly the Host the request was sent to.
     static bool sameOrigin(const QByteArray &origin, const QByteArray &host);
+    // Whether a Host header names this machine: an address, localhost, or
+    // the machine's own name (with or without ".local").
+    static bool ownHostName(const QByteArray &host);
 
 private:
     struct HttpConnection;

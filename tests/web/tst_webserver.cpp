@@ -1,5 +1,6 @@
 // The web port for real on loopback: files, refusals, and pages that join a
 // real host (or a scripted one, to see exactly what the page's side sends).
+#include <QSysInfo>
 #include <QTcpServer>
 #include <QWebSocket>
 #include <QtTest>
@@ -87,6 +88,8 @@ private slots:
     void servesEmbeddedFiles();
     void refusals_data();
     void refusals();
+    void ownHostNames_data();
+    void ownHostNames();
     void keepAliveServesSeveral();
     void slowAndIdlePeersAreCutOff();
     void pageTakesNoSeatUntilItJoins();
@@ -188,6 +191,11 @@ void TestWebServer::refusals_data()
         << QByteArray("GET /ws HTTP/1.1\r\nHost: 127.0.0.1:1\r\nOrigin: http://127.0.0.1:2\r\n" +
                       upgrade + "\r\n")
         << QByteArray("403");
+    QTest::newRow("another site's name for this machine")
+        << QByteArray(
+               "GET /ws HTTP/1.1\r\nHost: evil.example:80\r\nOrigin: http://evil.example:80\r\n" +
+               upgrade + "\r\n")
+        << QByteArray("403");
     QTest::newRow("plain get of the socket")
         << QByteArray("GET /ws HTTP/1.1\r\nHost: a\r\n\r\n") << QByteArray("426");
 }
@@ -200,6 +208,26 @@ void TestWebServer::refusals()
     QVERIFY2(answer.startsWith("HTTP/1.1 " + status + ' '), answer.left(60).constData());
     QVERIFY(!answer.contains("101 Switching"));
     QCOMPARE(server->playersPresent(), 0);
+}
+
+void TestWebServer::ownHostNames_data()
+{
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<bool>("own");
+    QTest::newRow("v4") << QByteArray("192.0.2.7:7773") << true;
+    QTest::newRow("v6") << QByteArray("[fd00::2]:7773") << true;
+    QTest::newRow("localhost") << QByteArray("LocalHost:7773") << true;
+    QTest::newRow("machine") << (QSysInfo::machineHostName().toUtf8() + ".local:1") << true;
+    QTest::newRow("other name") << QByteArray("games.example:7773") << false;
+    QTest::newRow("look-alike") << QByteArray("localhost.example") << false;
+    QTest::newRow("empty") << QByteArray(":7773") << false;
+}
+
+void TestWebServer::ownHostNames()
+{
+    QFETCH(QByteArray, host);
+    QFETCH(bool, own);
+    QCOMPARE(WebServer::ownHostName(host), own);
 }
 
 void TestWebServer::keepAliveServesSeveral()
