@@ -17,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -58,6 +59,76 @@ sockaddr_in makeAddress(quint32 address, quint16 port)
     return sa;
 }
 
+// An IPv4 address, or an IPv6 one that is v4-mapped; "::" is not (Qt's
+// toIPv4Address would take it for 0.0.0.0).
+bool plainV4(const QHostAddress &address, quint32 &v4)
+{
+    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+        v4 = address.toIPv4Address();
+        return true;
+    }
+    if (address.protocol() != QAbstractSocket::IPv6Protocol) return false;
+    const Q_IPV6ADDR bytes = address.toIPv6Address();
+    for (int i = 0; i < 10; ++i)
+        if (bytes.c[i] != 0) return false;
+    if (bytes.c[10] != 0xff || bytes.c[11] != 0xff) return false;
+    v4 = (quint32(bytes.c[12]) << 24) | (quint32(bytes.c[13]) << 16) | (quint32(bytes.c[14]) << 8) |
+         quint32(bytes.c[15]);
+    return true;
+}
+
+// The socket address for `address` as a socket of the handle's family takes
+// it: an IPv4 address on an IPv6 socket becomes v4-mapped.
+socklen_t makeAddress(int handle, const QHostAddress &address, quint16 port, sockaddr_storage &out)
+{
+    std::memset(&out, 0, sizeof out);
+    sockaddr_storage local;
+    socklen_t localLength = sizeof local;
+    int family = AF_INET;
+    if (::getsockname(handle, reinterpret_cast<sockaddr *>(&local), &localLength) == 0)
+        family = local.ss_family;
+    quint32 v4 = 0;
+    const bool isV4 = plainV4(address, v4);
+    if (family == AF_INET) {
+        if (!isV4) return 0;
+        const sockaddr_in sa = makeAddress(htonl(v4), port);
+        std::memcpy(&out, &sa, sizeof sa);
+        return sizeof sa;
+    }
+    sockaddr_in6 sa6;
+    std::memset(&sa6, 0, sizeof sa6);
+    sa6.sin6_family = AF_INET6;
+    sa6.sin6_port = port;
+    if (isV4) {
+        // ::ffff:a.b.c.d
+        sa6.sin6_addr.s6_addr[10] = 0xff;
+        sa6.sin6_addr.s6_addr[11] = 0xff;
+        const quint32 net = htonl(v4);
+        std::memcpy(&sa6.sin6_addr.s6_addr[12], &net, 4);
+    } else {
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&sa6.sin6_addr, bytes.c, 16);
+    }
+    const QString scope = address.scopeId();
+    if (!scope.isEmpty()) {
+        bool numeric = false;
+        const uint index = scope.toUInt(&numeric);
+        sa6.sin6_scope_id = numeric ? index : ::if_nametoindex(scope.toLatin1().constData());
+    }
+    std::memcpy(&out, &sa6, sizeof sa6);
+    return sizeof sa6;
+}
+
+void takeAddress(const sockaddr_storage &sa, QHostAddress &address, quint16 &port)
+{
+    address = QHostAddress(reinterpret_cast<const sockaddr *>(&sa));
+    port = 0;
+    if (sa.ss_family == AF_INET) port = reinterpret_cast<const sockaddr_in *>(&sa)->sin_port;
+    if (sa.ss_family == AF_INET6) port = reinterpret_cast<const sockaddr_in6 *>(&sa)->sin6_port;
+    quint32 v4 = 0;
+    if (plainV4(address, v4)) address = QHostAddress(v4);
+}
+
 int fd(Handle handle)
 {
     return int(handle);
@@ -87,14 +158,14 @@ int lastError()
     return lastMappedError;
 }
 
-Handle openSocket(bool stream)
+Handle openSocket(bool stream, bool ipv6)
 {
     int type = stream ? SOCK_STREAM : SOCK_DGRAM;
 #ifdef SOCK_CLOEXEC
     // Programs we start (the lobby, an installer) must not inherit game sockets.
     type |= SOCK_CLOEXEC;
 #endif
-    const int s = ::socket(AF_INET, type, 0);
+    const int s = ::socket(ipv6 ? AF_INET6 : AF_INET, type, 0);
     if (s < 0) return fail();
     return s;
 }
@@ -158,10 +229,22 @@ bool setNoDelay(Handle handle)
     return failed();
 }
 
-bool bindSocket(Handle handle, quint32 address, quint16 port)
+bool setDualStack(Handle handle)
 {
-    const sockaddr_in sa = makeAddress(address, port);
-    if (::bind(fd(handle), reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0) return true;
+    const int off = 0;
+    if (::setsockopt(fd(handle), IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off) == 0) return true;
+    return failed();
+}
+
+bool bindSocket(Handle handle, const QHostAddress &address, quint16 port)
+{
+    sockaddr_storage sa;
+    const socklen_t length = makeAddress(fd(handle), address, port, sa);
+    if (length == 0) {
+        lastMappedError = mapError(EAFNOSUPPORT);
+        return false;
+    }
+    if (::bind(fd(handle), reinterpret_cast<const sockaddr *>(&sa), length) == 0) return true;
     return failed();
 }
 
@@ -171,9 +254,9 @@ bool listenSocket(Handle handle, int backlog)
     return failed();
 }
 
-Handle acceptSocket(Handle listener, quint32 &address, quint16 &port)
+Handle acceptSocket(Handle listener, QHostAddress &address, quint16 &port)
 {
-    sockaddr_in sa;
+    sockaddr_storage sa;
     socklen_t length = sizeof sa;
     std::memset(&sa, 0, sizeof sa);
     int s;
@@ -185,15 +268,19 @@ Handle acceptSocket(Handle listener, quint32 &address, quint16 &port)
 #endif
     } while (s < 0 && errno == EINTR);
     if (s < 0) return fail();
-    address = sa.sin_addr.s_addr;
-    port = sa.sin_port;
+    takeAddress(sa, address, port);
     return s;
 }
 
-int connectSocket(Handle handle, quint32 address, quint16 port)
+int connectSocket(Handle handle, const QHostAddress &address, quint16 port)
 {
-    const sockaddr_in sa = makeAddress(address, port);
-    if (::connect(fd(handle), reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0) return 0;
+    sockaddr_storage sa;
+    const socklen_t length = makeAddress(fd(handle), address, port, sa);
+    if (length == 0) {
+        lastMappedError = mapError(EAFNOSUPPORT);
+        return lastMappedError;
+    }
+    if (::connect(fd(handle), reinterpret_cast<const sockaddr *>(&sa), length) == 0) return 0;
     fail();
     return lastMappedError;
 }
@@ -248,21 +335,27 @@ qint64 receiveBytes(Handle handle, char *data, qint64 size)
     return n;
 }
 
-qint64 sendDatagram(Handle handle, const char *data, qint64 size, quint32 address, quint16 port)
+qint64 sendDatagram(Handle handle, const char *data, qint64 size, const QHostAddress &address,
+                    quint16 port)
 {
-    const sockaddr_in sa = makeAddress(address, port);
+    sockaddr_storage sa;
+    const socklen_t length = makeAddress(fd(handle), address, port, sa);
+    if (length == 0) {
+        lastMappedError = mapError(EAFNOSUPPORT);
+        return -1;
+    }
     ssize_t n;
     do {
         n = ::sendto(fd(handle), data, size_t(size), SendFlags,
-                     reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
+                     reinterpret_cast<const sockaddr *>(&sa), length);
     } while (n < 0 && errno == EINTR);
     if (n < 0) return fail();
     return n;
 }
 
-qint64 receiveDatagram(Handle handle, char *data, qint64 size, quint32 &address, quint16 &port)
+qint64 receiveDatagram(Handle handle, char *data, qint64 size, QHostAddress &address, quint16 &port)
 {
-    sockaddr_in sa;
+    sockaddr_storage sa;
     socklen_t length = sizeof sa;
     std::memset(&sa, 0, sizeof sa);
     ssize_t n;
@@ -271,19 +364,21 @@ qint64 receiveDatagram(Handle handle, char *data, qint64 size, quint32 &address,
                        &length);
     } while (n < 0 && errno == EINTR);
     if (n < 0) return fail();
-    address = sa.sin_addr.s_addr;
-    port = sa.sin_port;
+    takeAddress(sa, address, port);
     return n;
 }
 
 quint16 localPort(Handle handle)
 {
     if (handle == InvalidHandle) return 0;
-    sockaddr_in sa;
+    sockaddr_storage sa;
     socklen_t length = sizeof sa;
     std::memset(&sa, 0, sizeof sa);
     if (::getsockname(fd(handle), reinterpret_cast<sockaddr *>(&sa), &length) < 0) return 0;
-    return ntohs(sa.sin_port);
+    QHostAddress address;
+    quint16 port = 0;
+    takeAddress(sa, address, port);
+    return ntohs(port);
 }
 
 bool parseDotted(const QByteArray &text, quint32 &address)
@@ -303,24 +398,40 @@ QString dotted(quint32 address)
     return QString::fromLatin1(text);
 }
 
-bool resolveHost(const QByteArray &name, quint32 &address)
+bool resolveHost(const QByteArray &name, QList<QHostAddress> &addresses)
 {
     addrinfo hints;
     std::memset(&hints, 0, sizeof hints);
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo *result = nullptr;
     if (::getaddrinfo(name.constData(), nullptr, &hints, &result) != 0 || !result) return false;
-    bool found = false;
+    addresses.clear();
     for (addrinfo *p = result; p; p = p->ai_next) {
-        if (p->ai_family == AF_INET && p->ai_addr) {
-            address = reinterpret_cast<const sockaddr_in *>(p->ai_addr)->sin_addr.s_addr;
-            found = true;
-            break;
-        }
+        if (!p->ai_addr || (p->ai_family != AF_INET && p->ai_family != AF_INET6)) continue;
+        sockaddr_storage sa;
+        std::memset(&sa, 0, sizeof sa);
+        std::memcpy(&sa, p->ai_addr, qMin<size_t>(p->ai_addrlen, sizeof sa));
+        QHostAddress address;
+        quint16 port = 0;
+        takeAddress(sa, address, port);
+        if (!addresses.contains(address)) addresses.append(address);
     }
     ::freeaddrinfo(result);
-    return found;
+    return !addresses.isEmpty();
+}
+
+QHostAddress fromNetwork(quint32 address)
+{
+    return QHostAddress(quint32(ntohl(address)));
+}
+
+bool toNetwork(const QHostAddress &address, quint32 &v4)
+{
+    quint32 host = 0;
+    if (!plainV4(address, host)) return false;
+    v4 = htonl(host);
+    return true;
 }
 
 bool lookupService(const QByteArray &name, bool stream, quint16 &port)
@@ -342,6 +453,10 @@ quint16 toNetwork16(quint16 value)
 quint32 anyAddress()
 {
     return htonl(INADDR_ANY);
+}
+QHostAddress anyAddress6()
+{
+    return QHostAddress(QHostAddress::AnyIPv6);
 }
 
 } // namespace sockplatform

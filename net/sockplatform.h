@@ -9,6 +9,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -33,7 +35,8 @@ int mapError(int native);
 // after the failing call: anything in between may overwrite it.
 int lastError();
 
-Handle openSocket(bool stream);
+// An IPv6 socket when `ipv6`, else IPv4.
+Handle openSocket(bool stream, bool ipv6 = false);
 // False also for InvalidHandle, which is not handed to the system.
 bool closeSocket(Handle handle);
 bool setNonBlocking(Handle handle, bool on);
@@ -50,13 +53,18 @@ bool setKeepAlive(Handle handle, int idleSeconds, int intervalSeconds, int probe
 // data waits for its acknowledgement (Nagle's algorithm): the game's messages
 // are short and each is wanted now.
 bool setNoDelay(Handle handle);
-bool bindSocket(Handle handle, quint32 address, quint16 port);
+// Lets an IPv6 socket take IPv4 peers too (IPV6_V6ONLY off), so one
+// listener serves both families.
+bool setDualStack(Handle handle);
+// IPv4 addresses go to IPv4 sockets as they are, to IPv6 sockets v4-mapped.
+bool bindSocket(Handle handle, const QHostAddress &address, quint16 port);
 bool listenSocket(Handle handle, int backlog);
-// InvalidHandle on failure; the peer's address and port on success.
-Handle acceptSocket(Handle listener, quint32 &address, quint16 &port);
+// InvalidHandle on failure; the peer's address and port on success. An IPv4
+// peer of a dual-stack socket comes back as a plain IPv4 address.
+Handle acceptSocket(Handle listener, QHostAddress &address, quint16 &port);
 // 0 when connected at once, otherwise the error number (10036 while a
 // non-blocking connection is still being made).
-int connectSocket(Handle handle, quint32 address, quint16 port);
+int connectSocket(Handle handle, const QHostAddress &address, quint16 port);
 // The outcome of a non-blocking connect: 0, or the error number it ended with.
 int pendingError(Handle handle);
 bool isWritable(Handle handle);
@@ -66,8 +74,10 @@ int waitReadable(Handle handle, int timeoutMs);
 // Byte counts, or -1 with lastError() set. A send never raises SIGPIPE.
 qint64 sendBytes(Handle handle, const char *data, qint64 size);
 qint64 receiveBytes(Handle handle, char *data, qint64 size);
-qint64 sendDatagram(Handle handle, const char *data, qint64 size, quint32 address, quint16 port);
-qint64 receiveDatagram(Handle handle, char *data, qint64 size, quint32 &address, quint16 &port);
+qint64 sendDatagram(Handle handle, const char *data, qint64 size, const QHostAddress &address,
+                    quint16 port);
+qint64 receiveDatagram(Handle handle, char *data, qint64 size, QHostAddress &address,
+                       quint16 &port);
 
 // The port (host byte order) the socket is bound to, 0 when unknown.
 quint16 localPort(Handle handle);
@@ -75,11 +85,18 @@ quint16 localPort(Handle handle);
 // Conversions between names, dotted text and numbers.
 bool parseDotted(const QByteArray &text, quint32 &address);
 QString dotted(quint32 address);
-// The first IPv4 address the resolver gives for the name.
-bool resolveHost(const QByteArray &name, quint32 &address);
+// Every address, of either family, the resolver gives for the name, in its
+// order of preference and without repeats; false when there is none.
+bool resolveHost(const QByteArray &name, QList<QHostAddress> &addresses);
+// An IPv4 address (network byte order) as Qt holds it, and back.
+QHostAddress fromNetwork(quint32 address);
+// False for an address that is not IPv4 (nor v4-mapped).
+bool toNetwork(const QHostAddress &address, quint32 &v4);
 // The port of a service name for "tcp" (stream) or "udp".
 bool lookupService(const QByteArray &name, bool stream, quint16 &port);
 quint16 toNetwork16(quint16 value);
 quint32 anyAddress();
+// "::", the any-address of an IPv6 socket.
+QHostAddress anyAddress6();
 
 } // namespace sockplatform

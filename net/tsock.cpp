@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QtDebug>
 #include <climits>
 
@@ -88,7 +89,7 @@ constexpr qsizetype CompactThreshold = 64 * 1024;
 struct HostEntry
 {
     QString name;
-    quint32 address;
+    QList<QHostAddress> addresses;
 };
 
 // Shared by every TSock of the process and never pruned; the automatic
@@ -100,15 +101,22 @@ QList<HostEntry> &hostCache()
     return cache;
 }
 
-bool cachedHost(const QString &name, quint32 &address)
+HostEntry *cachedHost(const QString &name)
 {
-    for (const HostEntry &entry : hostCache()) {
-        if (entry.name.compare(name, Qt::CaseInsensitive) == 0) {
-            address = entry.address;
-            return true;
-        }
-    }
-    return false;
+    for (HostEntry &entry : hostCache())
+        if (entry.name.compare(name, Qt::CaseInsensitive) == 0) return &entry;
+    return nullptr;
+}
+
+bool inProgress(int result)
+{
+    return result == sockplatform::ErrInProgress || result == sockplatform::ErrWouldBlock;
+}
+
+// Error numbers of an IPv6 socket on a system whose IPv6 is switched off.
+bool noIpv6(int error)
+{
+    return error == 10047 || error == 10049;
 }
 
 bool startsWithDigit(const QString &name)
@@ -172,7 +180,8 @@ void TSock::setHostName(const QString &value)
 {
     if (connected && socketType == stStream) info(TSocketInfo::Lookup, InfoHostWhileConnected);
     hostName = value;
-    if (connected && socketType == stDatagram) destAddress = HostLookup(value);
+    if (connected && socketType == stDatagram)
+        destAddress = sockplatform::fromNetwork(HostLookup(value));
 }
 
 void TSock::setPortName(const QString &value)
@@ -214,17 +223,35 @@ void TSock::setListen(bool value)
         return;
     }
     const quint16 port = PortLookup(portName);
-    const qintptr created = sockplatform::openSocket(true);
+    // One IPv6 socket that takes IPv4 peers too; plain IPv4 where the system
+    // has no IPv6.
+    qintptr created = sockplatform::openSocket(true, true);
+    if (created != InvalidHandle && !sockplatform::setDualStack(created)) {
+        sockplatform::closeSocket(created);
+        created = InvalidHandle;
+    }
+    bool dualStack = created != InvalidHandle;
+    if (!dualStack) created = sockplatform::openSocket(true, false);
     if (created == InvalidHandle) throw ESockException(ErrListenBind);
     handle = created;
     ++generation;
     broken = false;
     sockplatform::setReuseAddress(handle);
-    destAddress = sockplatform::anyAddress();
+    destAddress = dualStack ? sockplatform::anyAddress6() : QHostAddress(QHostAddress::AnyIPv4);
     destPort = port;
+    bool bound = sockplatform::bindSocket(handle, destAddress, destPort);
+    if (!bound && dualStack && noIpv6(sockplatform::lastError())) {
+        const qintptr v4 = sockplatform::openSocket(true, false);
+        if (v4 != InvalidHandle) {
+            sockplatform::closeSocket(handle);
+            handle = v4;
+            sockplatform::setReuseAddress(handle);
+            destAddress = QHostAddress(QHostAddress::AnyIPv4);
+            bound = sockplatform::bindSocket(handle, destAddress, destPort);
+        }
+    }
     // The handle stays on failure, as a Close is what releases it.
-    if (!sockplatform::bindSocket(handle, destAddress, destPort))
-        throw ESockException(ErrListenBind);
+    if (!bound) throw ESockException(ErrListenBind);
     if (!sockplatform::listenSocket(handle, ListenBacklog)) throw ESockException(ErrListenStart);
     listening = true;
     // Watched only once it listens: an unbound socket reads as hung up.
@@ -355,16 +382,83 @@ void TSock::finishConnect()
 {
     const int error = sockplatform::pendingError(handle);
     if (error == 0 && !sockplatform::isWritable(handle)) return;
-    connecting = false;
     if (error != 0) {
-        broken = true;
-        suspendNotifications();
-        handleNotification(EventConnect, error);
+        connectFailed(error);
         return;
     }
+    connecting = false;
+    if (nextAddressTimer) nextAddressTimer->stop();
     // The write notifier stays on: its first notification after the connect
     // sends whatever was queued meanwhile.
     handleNotification(EventConnect, 0);
+}
+
+int TSock::connectNext()
+{
+    int last = 10049;
+    while (candidate < candidates.size()) {
+        const QHostAddress address = candidates.at(candidate);
+        if (handle != InvalidHandle) {
+            // Quietly: the connection is still being made, only elsewhere.
+            dropNotifiers();
+            sockplatform::closeSocket(handle);
+            handle = InvalidHandle;
+        }
+        const qintptr created =
+            sockplatform::openSocket(true, address.protocol() == QAbstractSocket::IPv6Protocol);
+        if (created == InvalidHandle) {
+            last = sockplatform::lastError();
+            ++candidate;
+            continue;
+        }
+        handle = created;
+        tuneConnection(handle);
+        ++generation;
+        broken = false;
+        destAddress = address;
+        applyBlocking();
+        const int result = sockplatform::connectSocket(handle, address, destPort);
+        if (result == 0 || (!blocking && inProgress(result))) {
+            if (!blocking && candidate + 1 < candidates.size()) {
+                if (!nextAddressTimer) {
+                    nextAddressTimer = new QTimer(this);
+                    nextAddressTimer->setSingleShot(true);
+                    connect(nextAddressTimer, &QTimer::timeout, this, [this] {
+                        try {
+                            if (connecting && handle != InvalidHandle) connectFailed(10060);
+                        } catch (const std::exception &e) {
+                            warnEscaped(e);
+                        } catch (...) {
+                            warnEscaped();
+                        }
+                    });
+                }
+                nextAddressTimer->start(NextAddressMs);
+            }
+            return result;
+        }
+        last = result;
+        ++candidate;
+    }
+    return last;
+}
+
+void TSock::connectFailed(int error)
+{
+    if (nextAddressTimer) nextAddressTimer->stop();
+    if (candidate + 1 < candidates.size()) {
+        ++candidate;
+        const int result = connectNext();
+        if (handle != InvalidHandle && (result == 0 || inProgress(result))) {
+            connecting = true;
+            return;
+        }
+        error = result;
+    }
+    connecting = false;
+    broken = true;
+    suspendNotifications();
+    handleNotification(EventConnect, error);
 }
 
 void TSock::handleNotification(int event, int error)
@@ -470,55 +564,49 @@ bool TSock::Open()
     // Names are resolved before a socket exists, so a failed lookup leaves
     // no handle behind.
     const quint16 port = PortLookup(portName);
-    quint32 address = sockplatform::anyAddress();
-    if (isStream) address = HostLookup(hostName);
-    const qintptr created = sockplatform::openSocket(isStream);
-    if (created == InvalidHandle) {
-        info(TSocketInfo::Error, errorReport(sockplatform::lastError()));
-        return false;
-    }
-    handle = created;
-    if (isStream) tuneConnection(handle);
-    ++generation;
+    QList<QHostAddress> addresses;
+    if (isStream) addresses = HostLookupAll(hostName);
     broken = false;
     connecting = false;
     sendError = 0;
     // Bytes that an earlier connection left unsent do not belong to this one.
     outgoing.clear();
     outgoingSent = 0;
-    destAddress = address;
     destPort = port;
     QPointer<TSock> alive(this);
-    applyBlocking();
-
-    if (isStream && !blocking) {
-        const int result = sockplatform::connectSocket(handle, destAddress, destPort);
-        connecting = true;
-        if (result != 0 && result != sockplatform::ErrInProgress &&
-            result != sockplatform::ErrWouldBlock) {
-            // Refused on the spot: still reported as a notification, after
-            // Open has returned, like every other end of a connect.
-            connecting = false;
-            broken = true;
-            suspendNotifications();
-            const quint64 current = generation;
-            QMetaObject::invokeMethod(
-                this,
-                [this, current, result] {
-                    try {
-                        if (generation == current) handleNotification(EventConnect, result);
-                    } catch (const std::exception &e) {
-                        warnEscaped(e);
-                    } catch (...) {
-                        warnEscaped();
-                    }
-                },
-                Qt::QueuedConnection);
-        }
-        return false;
-    }
     if (isStream) {
-        if (sockplatform::connectSocket(handle, destAddress, destPort) == 0) {
+        candidates = addresses;
+        candidate = 0;
+        const int result = connectNext();
+        if (handle == InvalidHandle) {
+            info(TSocketInfo::Error, errorReport(result));
+            return false;
+        }
+        if (!blocking) {
+            connecting = true;
+            if (result != 0 && !inProgress(result)) {
+                // Refused on the spot: still reported as a notification,
+                // after Open has returned, like every other end of a connect.
+                connecting = false;
+                broken = true;
+                suspendNotifications();
+                const quint64 current = generation;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, current, result] {
+                        try {
+                            if (generation == current) handleNotification(EventConnect, result);
+                        } catch (const std::exception &e) {
+                            warnEscaped(e);
+                        } catch (...) {
+                            warnEscaped();
+                        }
+                    },
+                    Qt::QueuedConnection);
+            }
+            return false;
+        }
+        if (result == 0) {
             connected = true;
             info(TSocketInfo::Connect, InfoBlockingConnected);
             if (!alive) return false;
@@ -530,7 +618,16 @@ bool TSock::Open()
         }
         return alive && connected;
     }
-    if (sockplatform::bindSocket(handle, sockplatform::anyAddress(), destPort)) {
+    const qintptr created = sockplatform::openSocket(false);
+    if (created == InvalidHandle) {
+        info(TSocketInfo::Error, errorReport(sockplatform::lastError()));
+        return false;
+    }
+    handle = created;
+    ++generation;
+    destAddress = QHostAddress(QHostAddress::AnyIPv4);
+    applyBlocking();
+    if (sockplatform::bindSocket(handle, destAddress, destPort)) {
         connected = true;
         info(TSocketInfo::Connect, InfoDatagramConnected);
         if (!alive) return false;
@@ -544,6 +641,7 @@ bool TSock::Close()
     bool closed = false;
     try {
         dropNotifiers();
+        if (nextAddressTimer) nextAddressTimer->stop();
         closed = sockplatform::closeSocket(handle);
         handle = InvalidHandle;
         ++generation;
@@ -732,7 +830,7 @@ bool TSock::Accept(TSock *&NewSock)
 
 TSock *TSock::acceptWaiting()
 {
-    quint32 address = 0;
+    QHostAddress address;
     quint16 port = 0;
     const qintptr accepted = sockplatform::acceptSocket(handle, address, port);
     resumeAccepting();
@@ -783,7 +881,7 @@ void TSock::ReceiveDatagram(QByteArray &text, QString &host)
     host.clear();
     if (sockplatform::waitReadable(handle, waitMilliseconds()) > 0) {
         QByteArray block(ReadBlockSize, Qt::Uninitialized);
-        quint32 address = 0;
+        QHostAddress address;
         quint16 port = 0;
         const qint64 n =
             sockplatform::receiveDatagram(handle, block.data(), block.size(), address, port);
@@ -802,7 +900,7 @@ void TSock::ReceiveDatagram(QByteArray &text, QString &host)
 
 QString TSock::RemoteAddress() const
 {
-    return sockplatform::dotted(peerAddress);
+    return peerAddress.toString();
 }
 
 quint16 TSock::RemotePort() const
@@ -817,23 +915,52 @@ quint16 TSock::LocalPort() const
 
 quint32 TSock::HostLookup(const QString &name)
 {
+    const QList<QHostAddress> addresses = HostLookupAll(name);
+    for (const QHostAddress &address : addresses) {
+        quint32 v4 = 0;
+        if (sockplatform::toNetwork(address, v4)) return v4;
+    }
+    throw ESockException(ErrHostNotFound);
+}
+
+QList<QHostAddress> TSock::HostLookupAll(const QString &name)
+{
     info(TSocketInfo::Lookup, InfoLookupHost + name);
     if (name.isEmpty() || name.contains(QChar(0))) throw ESockException(ErrHostNotFound);
-    quint32 address = 0;
-    if (startsWithDigit(name)) {
-        if (sockplatform::parseDotted(name.toLatin1(), address)) return address;
+    QString bare = name;
+    if (bare.size() > 2 && bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
+        bare = bare.mid(1, bare.size() - 2);
+    if (bare.contains(QLatin1Char(':'))) {
+        QHostAddress address;
+        if (address.setAddress(bare) && address.protocol() == QAbstractSocket::IPv6Protocol)
+            return {address};
+        throw ESockException(ErrHostNotFound);
+    }
+    if (startsWithDigit(bare)) {
+        quint32 address = 0;
+        if (sockplatform::parseDotted(bare.toLatin1(), address))
+            return {sockplatform::fromNetwork(address)};
         throw ESockException(ErrHostNotFound);
     }
     {
         QMutexLocker lock(&hostCacheMutex);
-        if (cachedHost(name, address)) return address;
+        if (const HostEntry *entry = cachedHost(bare)) return entry->addresses;
     }
-    if (!sockplatform::resolveHost(name.toUtf8(), address)) throw ESockException(ErrHostNotFound);
+    QList<QHostAddress> addresses;
+    if (!sockplatform::resolveHost(bare.toUtf8(), addresses)) throw ESockException(ErrHostNotFound);
     QMutexLocker lock(&hostCacheMutex);
-    quint32 earlier = 0;
-    if (cachedHost(name, earlier)) return earlier;
-    hostCache().append({name, address});
-    return address;
+    if (const HostEntry *earlier = cachedHost(bare)) return earlier->addresses;
+    hostCache().append({bare, addresses});
+    return addresses;
+}
+
+void TSock::rememberHost(const QString &name, const QList<QHostAddress> &addresses)
+{
+    QMutexLocker lock(&hostCacheMutex);
+    if (HostEntry *entry = cachedHost(name))
+        entry->addresses = addresses;
+    else
+        hostCache().append({name, addresses});
 }
 
 int TSock::hostCacheSize()

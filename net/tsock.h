@@ -1,10 +1,13 @@
-// TSock: one IPv4 socket (TCP or UDP) with an incoming and an outgoing byte
-// buffer. In non-blocking mode readiness arrives on the GUI thread through the
-// Qt event loop and is reported through the On* events; the component never
-// cuts the byte stream into messages (see framing.h).
+// TSock: one TCP or UDP socket with an incoming and an outgoing byte
+// buffer. A listener takes IPv6 and IPv4 peers at once; a connection tries
+// every address its host name has, of either family, in turn. In non-blocking mode readiness
+// arrives on the GUI thread through the Qt event loop and is reported through the On* events; the
+// component never cuts the byte stream into messages (see framing.h).
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -108,10 +111,21 @@ public:
     bool Accept(TSock *&NewSock);
     bool SendDatagram(const QByteArray &text, const QString &host);
     void ReceiveDatagram(QByteArray &text, QString &host);
+    // The peer's address: dotted for IPv4 (an IPv4 peer of the dual-stack
+    // listener included), the usual IPv6 text otherwise.
     QString RemoteAddress() const;
     // The peer's port of an accepted or connected socket (host byte order).
     quint16 RemotePort() const;
+    // The first IPv4 address of the name (network byte order).
     quint32 HostLookup(const QString &name);
+    // Every address of the name, either family, in the resolver's order:
+    // dotted IPv4, an IPv6 address (bare or in brackets), or a host name.
+    QList<QHostAddress> HostLookupAll(const QString &name);
+    // Seam: what a name resolves to from now on, as if the resolver said so.
+    static void rememberHost(const QString &name, const QList<QHostAddress> &addresses);
+    // How long a connection attempt to one address may take before the next
+    // address of the name is tried as well (the last one waits for the system).
+    static constexpr int NextAddressMs = 3000;
     quint16 PortLookup(const QString &name);
     static QString ErrorName(int number);
 
@@ -170,6 +184,12 @@ private:
     void readable();
     void writable();
     void finishConnect();
+    // Starts connecting to the next untried address of the name: 0 or "in
+    // progress" once one attempt is under way, else the last error number.
+    int connectNext();
+    // The attempt under way failed (or took too long): on to the next
+    // address, or, after the last, the failure is reported.
+    void connectFailed(int error);
     void readStream();
     void resumeAccepting();
     void acceptAutomatically();
@@ -197,10 +217,14 @@ private:
     // Bytes of `outgoing` before outgoingSent are already with the system.
     QByteArray outgoing;
     qsizetype outgoingSent = 0;
-    quint32 destAddress = 0; // network byte order
-    quint16 destPort = 0;    // network byte order
-    quint32 peerAddress = 0; // network byte order
-    quint16 peerPort = 0;
+    QHostAddress destAddress;
+    quint16 destPort = 0; // network byte order
+    QHostAddress peerAddress{quint32(0)};
+    quint16 peerPort = 0; // network byte order
+    // The addresses Open tries in turn, and the one under way.
+    QList<QHostAddress> candidates;
+    qsizetype candidate = 0;
+    class QTimer *nextAddressTimer = nullptr;
     bool loading = false;
     // A non-blocking connect is under way.
     bool connecting = false;
