@@ -1,5 +1,5 @@
 // A whole game in real headless Chromium: two browser players (a phone and a desktop
-// window) and the host's computer players, from the join form to the winner. Every text
+// window) and the host's computer player, from the join form to the winner. Every text
 // the players type carries markup, which must come out as literal text on the other page.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -12,7 +12,7 @@ let host;
 let chrome;
 
 before(async () => {
-  host = await startHost(['--bots', '2', '--tick-ms', TICK_MS, '--seed', '7']);
+  host = await startHost(['--bots', '1', '--tick-ms', TICK_MS, '--seed', '7']);
   chrome = await launchBrowser();
 });
 
@@ -94,8 +94,14 @@ const lettersOf = (text) => text.replace(/[^A-Za-z]/g, '').toUpperCase();
 
 // Plays one page through the game by what the host tells it (its WebSocket frames), acting
 // only through accessible names. Resolves with the winner text.
-async function play(p, partner, { team, tails, ownCategory, categories, phoneFaults }) {
+// The two pages take turns to lead a round (`leads` picks the odd or the even rounds): the
+// leader answers first and votes for the computer player, the other page votes for the
+// leader. By the rules the leader then wins the round, whatever the computer player does
+// (most votes, ties to the earliest answer), and so chooses the next category.
+async function play(p, partner, { team, tails, leads, pick, categories, phoneFaults }) {
   const did = { team: 0, chose: [], answered: 0, voted: 0 };
+  let round = 0;
+  const leading = () => round % 2 === leads;
   const check = async (stage) => {
     if (phoneFaults) for (const f of await layoutFaults(p.page)) phoneFaults.add(`${stage}: ${f}`);
   };
@@ -129,33 +135,36 @@ async function play(p, partner, { team, tails, ownCategory, categories, phoneFau
       walk(tree);
       assert.ok(offered.length > 0, 'the chooser is offered category buttons');
       await check('category choice');
-      // First time an own category (with markup), then a listed one.
-      const pick = did.chose.length === 0 ? ownCategory : offered[0];
-      if (pick === ownCategory) {
+      // An own category (with markup), or the first one offered.
+      const category = pick ?? offered[0];
+      if (pick) {
         await p.type(ax('Own category', 'textbox'), pick);
         await p.press(ax('Choose', 'button'));
       } else {
-        await p.press(ax(pick, 'button'));
+        await p.press(ax(category, 'button'));
       }
-      await p.frame(p.sent, (s) => s === `CMD_catchoosen+${p.slot}+${pick}`);
-      did.chose.push(pick);
+      await p.frame(p.sent, (s) => s === `CMD_catchoosen+${p.slot}+${category}`);
+      did.chose.push(category);
     } else if (word === 'CMD_inbonus') {
       bonus = rest.split(',').map(Number);
     } else if (word === 'CMD_catchoosen') {
       await p.shows(rest);
     } else if (word === 'CMD_theletters') {
       mine = null;
+      ++round;
       if (bonus && !bonus.includes(p.slot)) continue;
       const letters = field(rest, 1);
       await p.text(ax('Letters'), (t) => lettersOf(t) === letters);
+      if (!bonus && !leading()) await p.frame(p.received, (r) => r === `CMD_entered+${partner.slot}`, at);
       mine = acroFor(letters, tails);
-      const box = await p.type(ax('Your acro', 'textbox'), mine, { enter: true });
-      const { text: reply } = await p.frame(p.received, (r) => r.startsWith('WEB_acrocheck+'), at);
-      assert.equal(reply, `WEB_acrocheck+t+f+${mine}`, 'the answer is accepted as typed');
-      await p.frame(p.received, (r) => r === `CMD_entered+${p.slot}`, at);
+      const box = await p.type(ax('Your acro', 'textbox'), mine);
       // Above the fold on a phone: the keyboard would cover anything lower.
       if (phoneFaults && !(await box.isIntersectingViewport())) phoneFaults.add('answer box out of view');
       await check('answer entry');
+      await p.page.keyboard.press('Enter');
+      const { text: reply } = await p.frame(p.received, (r) => r.startsWith('WEB_acrocheck+'), at);
+      assert.equal(reply, `WEB_acrocheck+t+f+${mine}`, 'the answer is accepted as typed');
+      await p.frame(p.received, (r) => r === `CMD_entered+${p.slot}`, at);
       ++did.answered;
     } else if (word === 'CMD_anacro') {
       const listed = new Map();
@@ -166,14 +175,14 @@ async function play(p, partner, { team, tails, ownCategory, categories, phoneFau
         const own = await p.page.$(ax(mine, 'button'));
         assert.ok(!own || (await own.evaluate((e) => e.disabled)), 'own answer cannot be voted for');
       }
-      // Every other answer is a button; the vote goes to the other browser player when it
-      // answered (so a browser player wins the round and chooses the next category).
-      let target = listed.has(partner.slot) ? partner.slot : 0;
+      // Every other answer is a button.
+      let target = !leading() && listed.has(partner.slot) ? partner.slot : 0;
       for (const [slot, acro] of listed) {
         if (slot === p.slot) continue;
         await p.find(ax(acro, 'button'));
-        if (target === 0) target = slot;
+        if (target === 0 && slot !== partner.slot) target = slot;
       }
+      if (target === 0 && listed.has(partner.slot)) target = partner.slot;
       if (target === 0) continue;
       await check('voting');
       await p.press(ax(listed.get(target), 'button'));
@@ -187,7 +196,7 @@ async function play(p, partner, { team, tails, ownCategory, categories, phoneFau
   }
 }
 
-test('a phone and a desktop browser play a whole game with the computer players', async (t) => {
+test('a phone and a desktop browser play a whole team game with a computer player', async (t) => {
   const categories = await (await fetch(new URL('/categories.json', host.url))).json();
   const listed = [...categories.combo, ...categories.fixed];
   const phoneFaults = new Set();
@@ -211,16 +220,17 @@ test('a phone and a desktop browser play a whole game with the computer players'
   await ann.shows('waves <script>alert(3)</script>');
 
   // A short team game.
-  await ann.type(ax('Play to'), '10');
+  // Three rounds: after two nobody can have 15, after three the phone has.
+  await ann.type(ax('Play to'), '15');
   await ann.type(ax('Time to write'), '45');
   await ann.press(ax('Team Game', 'checkbox'));
   await ann.press(ax('Start Game', 'button'));
   const { text: start } = await ann.frame(ann.sent, (s) => s.startsWith('CMD_startgame+'));
-  assert.deepEqual([field(start, 2), field(start, 3), field(start, 6)], ['10', '45', 'team']);
+  assert.deepEqual([field(start, 2), field(start, 3), field(start, 6)], ['15', '45', 'team']);
 
   const [a, b] = await Promise.all([
-    play(ann, bob, { team: 1, tails: ['<svg/onload=alert(2)>', 'ee'], ownCategory: '<u>Dogs</u> & <s>cats</s>', categories: listed, phoneFaults }),
-    play(bob, ann, { team: 2, tails: ['<u>Dogs</u>', 'oo'], ownCategory: '<s>cats</s> & <u>Dogs</u>', categories: listed }),
+    play(ann, bob, { team: 1, tails: ['<svg/onload=alert(2)>', 'ee'], leads: 1, pick: '<u>Dogs</u> & <s>cats</s>', categories: listed, phoneFaults }),
+    play(bob, ann, { team: 2, tails: ['<u>Dogs</u>', 'oo'], leads: 0, categories: listed }),
   ]);
 
   t.diagnostic(`winner ${a.winner}; phone ${JSON.stringify(a.did)}; desktop ${JSON.stringify(b.did)}`);
@@ -228,9 +238,11 @@ test('a phone and a desktop browser play a whole game with the computer players'
   assert.match(a.winner, /^The (Yellow|White) Team$/);
   assert.deepEqual([a.did.team, b.did.team], [1, 2], 'teams as chosen');
   for (const { did } of [a, b]) {
-    assert.ok(did.answered >= 2 && did.voted >= 2, JSON.stringify(did));
+    assert.ok(did.answered >= 3 && did.voted >= 3, JSON.stringify(did));
   }
-  assert.ok(a.did.chose.length + b.did.chose.length > 0, 'a browser player chose a category');
+  // Round 1 is the computer player's to choose, round 2 the phone's, round 3 the desktop's.
+  assert.deepEqual(a.did.chose, ['<u>Dogs</u> & <s>cats</s>']);
+  assert.equal(b.did.chose.length, 1);
   for (const p of [ann, bob]) {
     assert.deepEqual(await injected(p.page), [], 'no element made from peer text');
     assert.deepEqual(p.problems, [], 'no console errors, dialogs or CSP violations');
