@@ -724,6 +724,7 @@ std::shared_ptr<Lexicon::Related> Lexicon::buildRelated(const QString &category)
             }
         }
     };
+    int scanned = 0;
     for (const QByteArray &seed : std::as_const(seeds)) {
         const bool pair = seed.contains('_');
         if (!pair) addStrength(field, seed, 1.0f);
@@ -737,7 +738,11 @@ std::shared_ptr<Lexicon::Related> Lexicon::buildRelated(const QString &category)
         for (const QByteArray &near : thesaurusNeighbours(seed))
             for (const QByteArray &part : near.split(' '))
                 if (!part.isEmpty()) addMention(mentions, part, 0.45f);
-        if (seed.size() >= 4) pushMentions(seed, 1.0f);
+        // A long typed category costs no more than a few scans of the definitions.
+        if (seed.size() >= 4 && scanned < MaxScannedSeeds) {
+            pushMentions(seed, 1.0f);
+            ++scanned;
+        }
     }
 
     QSet<QPair<int, qint64>> seen;

@@ -138,6 +138,7 @@ public:
     static constexpr int MaxSynsetReads = 900;
     static constexpr int MaxGlossHits = 150;
     static constexpr int SecondSeeds = 4;
+    static constexpr int MaxScannedSeeds = 4;
     static constexpr float DrawStrength = 0.25f;
     static constexpr int MaxCachedCategories = 64;
 

@@ -204,6 +204,10 @@ private slots:
         AcroMaker maker(lexicon, 5);
         for (const char *category : {"General", "Zqxv Blorpf", "Things in a Fridge"})
             QVERIFY(!maker.make(QStringLiteral("MTHP"), QString::fromLatin1(category)).isEmpty());
+        // A chooser's endless category is read only so far.
+        const QString endless = QStringLiteral("water fire music money ").repeated(200);
+        QVERIFY(!lexicon.related(endless)->general);
+        QVERIFY(!maker.make(QStringLiteral("WFMM"), endless).isEmpty());
     }
 
     void votesForTheBest()
