@@ -31,12 +31,12 @@ LevelStyle styleOf(Difficulty d)
 {
     switch (d) {
     case Difficulty::Easy:
-        return {2, 0.6, 0.2, 0.8, 6};
+        return {2, 0.6, 0.12, 0.8, 8};
     case Difficulty::Hard:
-        return {8, 0.95, 0.5, 0.05, 2};
+        return {8, 0.95, 0.3, 0.05, 3};
     case Difficulty::Normal:
     default:
-        return {4, 0.85, 0.4, 0.3, 3};
+        return {4, 0.85, 0.25, 0.3, 4};
     }
 }
 
@@ -284,7 +284,7 @@ double AcroMaker::taste(const QList<QByteArray> &words, const Lexicon::Related *
     for (const QByteArray &w : words)
         length += double(w.size());
     const double tooLong = std::max(0.0, length / double(words.size()) - 8.0) * 0.3;
-    return 3.0 * topical + 1.5 * familiar + 2.0 * grammar - 0.8 * unknown - 0.5 * repeats - tooLong;
+    return 3.0 * topical + 2.5 * familiar + 2.0 * grammar - 0.8 * unknown - 0.5 * repeats - tooLong;
 }
 
 double AcroMaker::rate(const QString &answer, const QString &letters, const QString &category) const
