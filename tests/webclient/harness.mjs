@@ -170,16 +170,29 @@ export class Player {
     return this.page.waitForSelector(selector, { visible: true, timeout: WAIT_MS });
   }
 
-  // A tap on the phone, a click elsewhere.
+  // A tap on the phone; elsewhere the keyboard alone: the control must be in the tab order
+  // and answer Enter (Space for a check box).
   async press(selector) {
     const el = await this.find(selector);
-    await (this.touch ? el.tap() : el.click());
+    if (this.touch) {
+      await el.tap();
+      return el;
+    }
+    const { tabbable, box } = await el.evaluate((e) => ({
+      tabbable: e.tabIndex >= 0 && !e.disabled,
+      box: e.type === 'checkbox' || e.type === 'radio',
+    }));
+    if (!tabbable) throw new Error(`${selector} cannot be reached with the keyboard`);
+    await el.focus();
+    await this.page.keyboard.press(box ? 'Space' : 'Enter');
     return el;
   }
 
   // Replaces the text of a box and, when asked, sends it with Enter.
   async type(selector, text, { enter = false } = {}) {
-    const el = await this.press(selector);
+    const el = await this.find(selector);
+    if (this.touch) await el.tap();
+    else await el.focus();
     await el.evaluate((e) => e.select());
     await el.type(text);
     if (enter) await this.page.keyboard.press('Enter');

@@ -1,5 +1,6 @@
 // A whole game in real headless Chromium: two browser players (a phone and a desktop
-// window) and the host's computer player, from the join form to the winner. Every text
+// window) and the host's computer player, from the join form to the winner. The phone
+// plays by touch, the desktop by keyboard alone. Every text
 // the players type carries markup, which must come out as literal text on the other page.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -203,6 +204,7 @@ test('a phone and a desktop browser play a whole team game with a computer playe
   const ann = await Player.open(chrome.browser, host.url, PHONE);
   for (const f of await layoutFaults(ann.page)) phoneFaults.add(`join form: ${f}`);
   await ann.join('<b>Ann</b>');
+  assert.equal(ann.slot, 2, 'slot 1 is the computer player; sockets that did not join hold none');
   await ann.frame(ann.received, (f) => f === 'WEB_rights+t+');
   await ann.find(ax('Start Game', 'button'));
   for (const f of await layoutFaults(ann.page)) phoneFaults.add(`game options: ${f}`);
