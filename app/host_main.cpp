@@ -92,7 +92,7 @@ int main(int argc, char *argv[])
         app.quit();
     });
     DiscoveryResponder finderAnswers([&] { return roomFacts(server, options.rating); });
-    if (options.discovery && !finderAnswers.start(server.listeningPort()))
+    if (options.discovery && !finderAnswers.start(server.listeningPort(), discovery::DefaultPort))
         err << "quibbleton-host: rooms on this host cannot be found (UDP port "
             << server.listeningPort() << ": " << finderAnswers.error() << ")\n";
     err.flush();

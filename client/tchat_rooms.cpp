@@ -74,7 +74,7 @@ void Tchat::startDiscovery()
     responder = new DiscoveryResponder([this, server] { return roomFacts(*server, st.roomRating); },
                                        server);
     // A taken UDP port only means the room cannot be found; it still plays.
-    if (!responder->start(server->listeningPort())) {
+    if (!responder->start(server->listeningPort(), discovery::DefaultPort)) {
         delete responder;
         responder = nullptr;
     }

@@ -11,8 +11,8 @@
 
 namespace discovery {
 
-// The UDP port hosts answer on when their game port is the default one; a
-// host on another game port answers on that port number.
+// The UDP port where finders ask and every host answers, whatever its game
+// port (hosts share it); each host answers on its game port number as well.
 inline constexpr quint16 DefaultPort = 7772;
 // The exchange's own version; a finder of another version still gets an
 // answer, so it can tell the player the room runs something else.

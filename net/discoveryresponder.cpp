@@ -15,34 +15,55 @@ DiscoveryResponder::DiscoveryResponder(std::function<discovery::RoomFacts()> roo
 
 DiscoveryResponder::~DiscoveryResponder() = default;
 
-bool DiscoveryResponder::start(quint16 port)
+QUdpSocket *DiscoveryResponder::bindOn(quint16 port, bool share)
+{
+    // Broadcasts reach every socket that shares the port; a unicast query
+    // reaches only one of them, which is why each room keeps its own port too.
+    const QUdpSocket::BindMode mode = share
+                                          ? QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint
+                                          : QUdpSocket::DefaultForPlatform;
+    auto *s = new QUdpSocket(this);
+    // IPv6 and IPv4 on one socket; IPv4 alone where the system has no IPv6.
+    if (!s->bind(QHostAddress::Any, port, mode) && !s->bind(QHostAddress::AnyIPv4, port, mode)) {
+        lastError = s->errorString();
+        delete s;
+        return nullptr;
+    }
+    connect(s, &QUdpSocket::readyRead, this, [this, s] { readPending(s); });
+    return s;
+}
+
+bool DiscoveryResponder::start(quint16 port, quint16 sharedPort)
 {
     stop();
-    socket = new QUdpSocket(this);
-    if (!socket->bind(QHostAddress::AnyIPv4, port)) {
-        lastError = socket->errorString();
-        delete socket;
-        socket = nullptr;
-        return false;
-    }
-    connect(socket, &QUdpSocket::readyRead, this, &DiscoveryResponder::readPending);
-    return true;
+    if (sharedPort != 0) shared = bindOn(sharedPort, true);
+    if (port != sharedPort || !shared) socket = bindOn(port, false);
+    if (socket || shared) lastError.clear();
+    return socket || shared;
 }
 
 void DiscoveryResponder::stop()
 {
     delete socket;
     socket = nullptr;
+    delete shared;
+    shared = nullptr;
 }
 
 bool DiscoveryResponder::isActive() const
 {
-    return socket != nullptr;
+    return socket || shared;
 }
 
 quint16 DiscoveryResponder::port() const
 {
-    return socket ? socket->localPort() : 0;
+    if (socket) return socket->localPort();
+    return shared ? shared->localPort() : 0;
+}
+
+quint16 DiscoveryResponder::sharedPort() const
+{
+    return shared ? shared->localPort() : 0;
 }
 
 QByteArray DiscoveryResponder::answerFor(const QByteArray &datagram)
@@ -69,7 +90,7 @@ QByteArray DiscoveryResponder::answerFor(const QByteArray &datagram)
     return discovery::encodeAnswer(facts ? facts() : discovery::RoomFacts());
 }
 
-void DiscoveryResponder::readPending()
+void DiscoveryResponder::readPending(QUdpSocket *socket)
 {
     while (socket && socket->hasPendingDatagrams()) {
         const qint64 size = socket->pendingDatagramSize();

@@ -30,21 +30,38 @@ QList<RoomFinder::Target> RoomFinder::lanTargets(quint16 port)
         if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
             !(flags & QNetworkInterface::CanBroadcast) || (flags & QNetworkInterface::IsLoopBack))
             continue;
+        bool linkV6 = false;
         for (const QNetworkAddressEntry &entry : nic.addressEntries()) {
             const QHostAddress broadcast = entry.broadcast();
             if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol && !broadcast.isNull())
                 result.append({broadcast, port});
+            if (entry.ip().protocol() == QAbstractSocket::IPv6Protocol && entry.ip().isLinkLocal())
+                linkV6 = true;
+        }
+        if (linkV6 && (flags & QNetworkInterface::CanMulticast)) {
+            QHostAddress allNodes(QStringLiteral("ff02::1"));
+            allNodes.setScopeId(nic.name());
+            result.append({allNodes, port});
         }
     }
     result.append({QHostAddress(QHostAddress::Broadcast), port});
+    // Rooms on this machine, also when it has no network but loopback.
+    result.append({QHostAddress(QStringLiteral("127.255.255.255")), port});
     return result;
+}
+
+QHostAddress RoomFinder::keyFor(const QHostAddress &from) const
+{
+    const QHostAddress key = plain(from);
+    if (key.isLoopback() || own.contains(key)) return QHostAddress(QHostAddress::LocalHost);
+    return key;
 }
 
 bool RoomFinder::start(int intervalMs)
 {
     stop();
     socket = new QUdpSocket(this);
-    if (!socket->bind(QHostAddress::AnyIPv4, 0)) {
+    if (!socket->bind(QHostAddress::Any, 0) && !socket->bind(QHostAddress::AnyIPv4, 0)) {
         delete socket;
         socket = nullptr;
         return false;
@@ -71,6 +88,9 @@ void RoomFinder::query()
                        [this](const Room &r) { return rounds - r.seenRound > MissedRounds; }),
         found.end());
     if (found.size() != before) emit roomsChanged();
+    own.clear();
+    for (const QHostAddress &a : QNetworkInterface::allAddresses())
+        own.append(plain(a));
     if (!socket) return;
     const QByteArray datagram = discovery::encodeQuery();
     for (const Target &t : queryTargets)
@@ -98,7 +118,7 @@ QList<RoomFinder::Room> RoomFinder::rooms() const
 
 const RoomFinder::Room *RoomFinder::find(const QHostAddress &address, quint16 port) const
 {
-    const QHostAddress key = plain(address);
+    const QHostAddress key = keyFor(address);
     for (const Room &r : found)
         if (r.address == key && r.facts.port == port) return &r;
     return nullptr;
@@ -108,7 +128,8 @@ void RoomFinder::takeAnswer(const QByteArray &datagram, const QHostAddress &from
 {
     const std::optional<discovery::RoomFacts> facts = discovery::decodeAnswer(datagram);
     if (!facts) return;
-    const QHostAddress key = plain(from);
+    const QHostAddress key = keyFor(from);
+    int fromKey = 0;
     for (Room &r : found) {
         if (r.address == key && r.facts.port == facts->port) {
             const bool changed = !(r.facts == *facts);
@@ -117,8 +138,9 @@ void RoomFinder::takeAnswer(const QByteArray &datagram, const QHostAddress &from
             if (changed) emit roomsChanged();
             return;
         }
+        if (r.address == key) ++fromKey;
     }
-    if (found.size() >= MaxRooms) return;
+    if (found.size() >= MaxRooms || fromKey >= MaxRoomsPerAddress) return;
     found.append({key, *facts, rounds});
     emit roomsChanged();
 }

@@ -1,7 +1,10 @@
 // RoomFinder: asks for rooms on the local network and keeps the list of those
-// that answer. Each round sends one query to every target (the broadcast
-// address of each IPv4 network by default; tests give loopback ports) and
-// drops the rooms that have missed the last MissedRounds rounds.
+// that answer. Each round sends one query to every target (by default the
+// broadcast address of each IPv4 network, the loopback network's for rooms
+// on this machine, and IPv6's all-nodes group on each link; tests give
+// loopback ports) and drops the rooms that have missed the last MissedRounds
+// rounds. Answers from this machine's own addresses count as 127.0.0.1, so
+// a room of this machine is listed once however the query reached it.
 #pragma once
 
 #include <QHostAddress>
@@ -32,6 +35,9 @@ public:
     static constexpr int MissedRounds = 2;
     // A flood of forged answers cannot grow the list beyond this.
     static constexpr int MaxRooms = 64;
+    // Nor can one neighbour take the list: further rooms of an address that
+    // already has this many are not taken.
+    static constexpr int MaxRoomsPerAddress = 4;
     static constexpr int DefaultIntervalMs = 3000;
 
     explicit RoomFinder(QObject *parent = nullptr);
@@ -39,8 +45,9 @@ public:
 
     void setTargets(const QList<Target> &targets) { queryTargets = targets; }
     QList<Target> targets() const { return queryTargets; }
-    // The broadcast address of every IPv4 network this machine is on, and the
-    // limited broadcast address, all at `port`.
+    // The broadcast address of every IPv4 network this machine is on, the
+    // limited broadcast address, 127.255.255.255 and ff02::1 on every link
+    // that has IPv6, all at `port`.
     static QList<Target> lanTargets(quint16 port = discovery::DefaultPort);
 
     // Opens the finder's socket, sends a round now and then one every
@@ -67,8 +74,11 @@ signals:
 
 private:
     void readPending();
+    QHostAddress keyFor(const QHostAddress &from) const;
 
     QUdpSocket *socket = nullptr;
+    // This machine's own addresses, renewed each round.
+    QList<QHostAddress> own;
     QTimer timer;
     QList<Target> queryTargets;
     QList<Room> found;
