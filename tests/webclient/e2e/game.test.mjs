@@ -229,8 +229,7 @@ test('a phone and a desktop browser play a whole team game with a computer playe
   await bob.type(ax('Chat', 'textbox'), '/me waves <script>alert(3)</script>', { enter: true });
   await ann.shows('waves <script>alert(3)</script>');
 
-  // A short team game.
-  // Three rounds: after two nobody can have 15, after three the phone has.
+  // A short team game of three rounds: after two nobody can have 15, after three the phone has.
   await ann.type(ax('Play to'), '15');
   await ann.type(ax('Time to write'), '45');
   await ann.press(ax('Team Game', 'checkbox'));
