@@ -28,7 +28,7 @@ import { Game } from './state.js';
 import { View, ChatView, nextFrame } from './view.js';
 import {
   DefaultPhrases, DefaultOptions, ChatterSounds, OptionLimits, clampOption, colourFromCss, colourToCss,
-  White, Silver,
+  White, Silver, send,
 } from './protocol.js';
 
 const $ = (id) => document.getElementById(id);
@@ -237,6 +237,13 @@ function connect() {
     retryMs = Math.min(retryMs * 2, 10000);
   });
 }
+
+// Closing the page, or going to another one, is leaving on purpose; a phone
+// that only hides the page (locked, another app) keeps its seat.
+window.addEventListener('pagehide', (event) => {
+  if (event.persisted || !socket || socket.readyState !== WebSocket.OPEN) return;
+  if (game.s.loggedIn && game.s.ownSlot > 0) socket.send(send.leaving(game.s.ownSlot));
+});
 
 function setJoinNote(text) {
   $('joinNote').textContent = text;

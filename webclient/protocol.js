@@ -283,6 +283,9 @@ export const send = {
   acro: (slot, typed) => `CMD_acro+${slot}+${acroToWire(cutText(typed, MaxTextBytes))}`,
   choosenacro: (slot, voted) => `CMD_choosenacro+${slot}+${voted}+`,
   chooseteam: (slot, team) => `CMD_chooseteam+${slot}+${team}+`,
+  // The player leaves on purpose (the page is closed): the host lets the seat
+  // go at once instead of keeping it for a return.
+  leaving: (slot) => `CMD_leaving+${slot}+`,
 };
 
 // ---- Messages the page receives ----------------------------------------
