@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 
 #include "client/chatdisplay.h"
@@ -20,6 +21,7 @@
 #include "client/soundplayer.h"
 #include "download/tdownload.h"
 #include "host/tserver.h"
+#include "net/commands.h"
 #include "resources/resourcenames.h"
 #include "shell/launchargs.h"
 #include "windows/plaintext.h"
@@ -171,8 +173,20 @@ void Tchat::FormCreate()
     // The pump (Timer1): host messages are handled as they arrive, in order;
     // it sleeps while the queue is empty. The host's messages have no share
     // to keep: the host is bounded by the backlog limit alone.
-    receivedlist->setPump(1, [this](const ReceivedEntry &entry) { dispatch(entry.text); });
+    receivedlist->setPump(1, [this](const ReceivedEntry &entry) {
+        // The chat lines of a burst of messages go into the display together.
+        batchingChat = true;
+        dispatch(entry.text);
+        batchingChat = false;
+        if (receivedlist->isEmpty()) flushChat();
+    });
+    chatFlushTimer = new QTimer(this);
+    chatFlushTimer->setSingleShot(true);
+    connect(chatFlushTimer, &QTimer::timeout, this, &Tchat::flushChat);
     phraseClock.start();
+    reconnectTimer = new QTimer(this);
+    reconnectTimer->setSingleShot(true);
+    connect(reconnectTimer, &QTimer::timeout, this, &Tchat::tryReconnect);
 
     // The game area comes last: its reset reaches into the board made above.
     panel_back = new Tgamearea(this, panel_board);
@@ -274,6 +288,10 @@ void Tchat::buildMenus()
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
     RemoveFromGame1 = item(PopupMenu1, "RemoveFromGame1", QStringLiteral("Remove From Game"));
+    // Only the hosting player lets the removed players back.
+    ClearRemoved1 = item(PopupMenu1, "ClearRemoved1", QStringLiteral("Clear Removed Players"));
+    ClearRemoved1->setEnabled(false);
+    connect(ClearRemoved1, &QAction::triggered, this, &Tchat::ClearRemoved1Click);
     connect(RemoveFromGame1, &QAction::triggered, this, &Tchat::RemoveFromGame1Click);
 
     // The chat's context menu.
@@ -287,6 +305,10 @@ void Tchat::buildMenus()
         checkItem(PopupMenu2, "Scrollchatoff1", QStringLiteral("Chat Scroll Off"), false);
     Scrollchatoff1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Scrollchatoff1->setShortcutContext(Qt::WidgetShortcut);
+    // Only a connection being tried again can be stopped.
+    StopReconnecting1 = item(PopupMenu2, "StopReconnecting1", QStringLiteral("Stop Reconnecting"));
+    StopReconnecting1->setEnabled(false);
+    connect(StopReconnecting1, &QAction::triggered, this, &Tchat::StopReconnecting1Click);
     connect(Copy1, &QAction::triggered, this, &Tchat::Copy1Click);
     // Choosing it here toggles scroll off as the Options item does.
     connect(Scrollchatoff1, &QAction::triggered, this, &Tchat::Scrollchatoff2Click);
@@ -405,6 +427,11 @@ void Tchat::setWindows(const Windows &w)
 void Tchat::connectGameOptions(Tgamestart *dialog)
 {
     if (!dialog) return;
+    // The rejoin time is our own host's: it follows the dialog.
+    connect(dialog, &Tgamestart::rejoinSecondsChanged, this, [this, dialog](int seconds) {
+        if (windows.server && windows.gamestart == dialog)
+            windows.server->setRejoinSeconds(seconds);
+    });
     connect(dialog, &Tgamestart::startRequested, this, [this](const QByteArray &message) {
         sendToHost(message);
         // The dialog stores its own keys; the rest of the section only once it
@@ -503,6 +530,10 @@ void Tchat::closeEvent(QCloseEvent *event)
     if (closing) return;
     closing = true;
     if (windows.download) windows.download->abort();
+    // Leaving on purpose: the host lets the slot go at once.
+    if (st.loggedIn) sendToHost(cmd::client::leaving(st.ownSlot));
+    reconnectTimer->stop();
+    rejoinActive = false;
 
     // A close before the settings were read has nothing of the player's to
     // store, and would overwrite the stored values with the built-in ones.

@@ -25,6 +25,7 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 class QMessageBox;
+class QTimer;
 class QToolButton;
 class SoundPlayer;
 class TServer;
@@ -55,6 +56,8 @@ public:
     static constexpr int MaxChatLines = 3000;
     // A longer line is cut: one line cannot fill the chat by itself.
     static constexpr int MaxChatLineLength = 4096;
+    // And the whole history holds at most this many characters.
+    static constexpr int MaxChatCharacters = 400000;
     static constexpr quint16 DefaultGamePort = 7772;
     static constexpr quint16 DefaultLobbyPort = 9001;
     // Phrase buttons work once every two seconds of real time.
@@ -145,6 +148,19 @@ public:
     // The host has no room: the player is told, then the program ends.
     void gamefull();
 
+    // Staying in the game. A connection that fails (a reset, a time-out, a
+    // network error) without the player leaving is tried again by itself,
+    // with growing waits, for up to the rejoin time; an orderly close by the
+    // host still ends the room. The player can stop the tries.
+    bool reconnecting() const { return rejoinActive; }
+    void StopReconnecting1Click();
+    // The hosting player lets the removed players join again.
+    void ClearRemoved1Click();
+    // Waits between tries: the first, doubling up to the longest.
+    void setReconnectWaits(int firstMs, int longestMs);
+    static constexpr int FirstReconnectWaitMs = 1000;
+    static constexpr int LongestReconnectWaitMs = 10000;
+
     // Rooms: the "Play with Others" window, hosting, joining and leaving
     // without a restart (tchat_rooms.cpp).
     void PlayWithOthers1Click();
@@ -187,6 +203,8 @@ public:
     void PhraseList1Click();
     // A phrase button's phrase; its tooltip shows it as plain text.
     void setPhrase(int button, const QString &phrase);
+    // Puts the chat lines still waiting into the display.
+    void flushChat();
 
     // Settings file.
     void loadinifile();
@@ -234,6 +252,13 @@ private:
     void saveOption(const char *key, const QString &value);
     void showNotice(const QString &notice);
     void openConnection(const QString &host, quint16 port);
+    void startReconnect();
+    void nextReconnect();
+    void tryReconnect();
+    void endReconnect(const char *line);
+    void freshSock();
+    int rejoinWindowMs() const;
+    void youracro(const QByteArray &remainder);
     void watchConnection(TSock *connection);
     void startDiscovery();
     void joinFinished(JoinAttempt *attempt, int outcome, const QString &name,
@@ -271,6 +296,8 @@ private:
     QAction *wave[SoundItems + 1] = {}; // wave[0] is Cancel1
 
     QAction *StartGame1 = nullptr;
+    QAction *ClearRemoved1 = nullptr;
+    QAction *StopReconnecting1 = nullptr;
     QAction *PlayWithOthers1 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *PlaySounds1 = nullptr;
@@ -319,6 +346,22 @@ private:
     Tplaywithothers *playwithothers = nullptr;
     QPointer<JoinAttempt> joining;
     DiscoveryResponder *responder = nullptr;
+    struct PendingLine
+    {
+        QString text;
+        TColor colour;
+    };
+    QList<PendingLine> pendingChat;
+    bool batchingChat = false;
+    QTimer *chatFlushTimer = nullptr;
+
+    bool rejoinActive = false;
+    int reconnectTries = 0;
+    QElapsedTimer reconnectClock;
+    QTimer *reconnectTimer = nullptr;
+    QPointer<TSock> reconnectSock; // the connection the tries own
+    int firstWaitMs = FirstReconnectWaitMs;
+    int longestWaitMs = LongestReconnectWaitMs;
 
     BotRoom *botRoom = nullptr;
     bool soloGame = false;

@@ -7,6 +7,7 @@
 
 #include "client/colortext.h"
 #include "client/playerboard.h"
+#include "host/tserver.h"
 #include "net/commands.h"
 #include "windows/tspylist.h"
 
@@ -17,6 +18,7 @@ const char YouAreSpying[] = "You are spying.";
 const char IsSpying[] = " is spying.";
 const char Disconnected[] = " disconnected.";
 const char HasLeft[] = " has left.";
+const char BackInTheRoom[] = "Back in the room.";
 const char AdultNotice[] = "This is an ADULT room.\n"
                            "Language not suitable for players under the age of 18!";
 const char FamilyNotice[] = "This is a Family Oriented Game.\n"
@@ -48,7 +50,21 @@ void Tchat::newplayerinfo(const QByteArray &remainder)
     const QString &name = arrival.name;
     if (slot < 1 || slot > LastSlot) return; // the host has no such slot
 
-    if (slot == st.ownSlot) {
+    // A player who is away arrives again under its away name, and once more
+    // under its own when it is back: the host's notices tell of both, and the
+    // board keeps its score.
+    const QString shownBefore = slot <= BoardSlots
+                                    ? FlatPanel2->caption(slot)
+                                    : (spyPresent[slot] ? spyNames[slot] : QString());
+    const QString suffix = QString::fromLatin1(TServer::AwaySuffix);
+    const bool sameOrAway =
+        !name.isEmpty() && slot != st.ownSlot &&
+        (shownBefore == name || shownBefore == name + suffix || name == shownBefore + suffix);
+
+    const bool back = slot == st.ownSlot && rejoinActive;
+    if (back) {
+        endReconnect(BackInTheRoom);
+    } else if (slot == st.ownSlot) {
         addlinetochat(QString::fromLatin1(YouAreConnected), colortext::clYellow);
         loadinifile();
         if (st.isHost) startComputerPlayers();
@@ -63,7 +79,7 @@ void Tchat::newplayerinfo(const QByteArray &remainder)
             notice = QString::fromLatin1(NotRatedNotice);
         }
         showNotice(notice);
-    } else if (!name.isEmpty()) {
+    } else if (!name.isEmpty() && !sameOrAway) {
         addlinetochat(name + QLatin1String(IsConnected), colortext::clYellow);
         playsounds(QStringLiteral("entered"));
     }
@@ -76,12 +92,15 @@ void Tchat::newplayerinfo(const QByteArray &remainder)
         }
         spyPresent[slot] = true;
         spyNames[slot] = name;
-        if (slot == st.ownSlot)
-            addlinetochat(QString::fromLatin1(YouAreSpying), colortext::clYellow);
-        else
+        if (slot == st.ownSlot) {
+            if (!back) addlinetochat(QString::fromLatin1(YouAreSpying), colortext::clYellow);
+        } else if (!sameOrAway) {
             addlinetochat(name + QLatin1String(IsSpying), colortext::clYellow);
+        }
     } else {
+        const QString score = FlatPanel2->score(slot);
         FlatPanel2->showPlayer(slot, name);
+        if (sameOrAway) FlatPanel2->setScore(slot, score);
     }
 }
 
@@ -130,6 +149,7 @@ void Tchat::label_playername2ContextPopup(int slot, const QPoint &globalPos)
 {
     if (slot < 2 || slot > BoardSlots) return;
     RemoveFromGame1->setEnabled(st.isHost);
+    ClearRemoved1->setEnabled(st.isHost);
     RemoveFromGame1->setData(slot);
     PopupMenu1->popup(globalPos);
 }

@@ -42,24 +42,60 @@ void Tchat::addlinetochat(const QString &line, TColor colour)
 {
     QString text = line.left(MaxChatLineLength);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    pendingChat.append({text, colour});
+    // Lines older than the history would only be inserted to be dropped.
+    if (pendingChat.size() > MaxChatLines)
+        pendingChat.erase(pendingChat.begin(), pendingChat.end() - MaxChatLines);
+    // Lines that come while the host's messages are being handled go in
+    // together, once the waiting messages are handled (or at the next turn of
+    // the event loop); any other line at once.
+    if (!batchingChat) {
+        flushChat();
+        return;
+    }
+    if (!chatFlushTimer->isActive()) chatFlushTimer->start(0);
+}
 
+void Tchat::flushChat()
+{
+    if (chatFlushTimer) chatFlushTimer->stop();
+    if (pendingChat.isEmpty()) return;
     QScrollBar *bar = mainchat->verticalScrollBar();
     const int firstVisible = bar->value();
 
     QTextCursor end(mainchat->document());
     end.movePosition(QTextCursor::End);
     end.beginEditBlock();
-    if (chatStarted) end.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    chatStarted = true;
     QTextCharFormat format;
-    format.setForeground(colortext::toQColor(colour));
-    const int colon = int(text.indexOf(u':'));
-    if (colon >= 0) {
-        format.setFontWeight(QFont::Bold);
-        end.insertText(text.left(colon + 1), format);
+    for (const PendingLine &pending : std::as_const(pendingChat)) {
+        const QString &text = pending.text;
+        if (chatStarted) end.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        chatStarted = true;
+        format.setForeground(colortext::toQColor(pending.colour));
+        const int colon = int(text.indexOf(u':'));
+        if (colon >= 0) {
+            format.setFontWeight(QFont::Bold);
+            end.insertText(text.left(colon + 1), format);
+        }
+        format.setFontWeight(QFont::Normal);
+        end.insertText(text.mid(colon + 1), format);
     }
-    format.setFontWeight(QFont::Normal);
-    end.insertText(text.mid(colon + 1), format);
+    pendingChat.clear();
+    // The history holds MaxChatLines lines (the display drops older ones) and
+    // at most MaxChatCharacters characters.
+    QTextDocument *doc = mainchat->document();
+    if (doc->characterCount() > MaxChatCharacters) {
+        QTextBlock block = doc->begin();
+        int dropped = 0;
+        while (block.isValid() && block != doc->lastBlock() &&
+               doc->characterCount() - dropped > MaxChatCharacters) {
+            dropped += block.length();
+            block = block.next();
+        }
+        QTextCursor top(doc);
+        top.setPosition(block.position(), QTextCursor::KeepAnchor);
+        top.removeSelectedText();
+    }
     end.endEditBlock();
 
     // The player's own caret and selection are never moved by a new line.

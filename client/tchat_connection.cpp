@@ -3,6 +3,9 @@
 #include "client/tchat.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
 
 #include "client/colortext.h"
 #include "client/gamearea.h"
@@ -17,6 +20,9 @@ namespace {
 const char GameFull[] = "Game is full";
 const char HasWrongVersion[] = " has a different version of the game than you.";
 const char WrongVersion[] = "You have a different version of the game than the host.";
+const char Reconnecting[] = "Reconnecting\u2026";
+const char ReconnectStopped[] = "Reconnecting stopped.";
+const char ReconnectFailed[] = "The connection to the room is lost.";
 
 // A remainder that is one decimal number and nothing else.
 int wholeNumber(const QByteArray &remainder)
@@ -40,6 +46,7 @@ void Tchat::hostpress()
     connectGameOptions(windows.gamestart);
     if (oldDialog) oldDialog->deleteLater();
     windows.gamestart->setStarterName(st.ownName);
+    windows.server->setRejoinSeconds(windows.gamestart->rejoinSeconds());
 
     if (!windows.server->startListening(QString::number(gamePort))) {
         reportError(windows.server->lastListenError());
@@ -52,6 +59,7 @@ void Tchat::hostpress()
 
     if (QWidget *start = control("button_start")) start->show();
     StartGame1->setEnabled(true);
+    ClearRemoved1->setEnabled(true);
     if (windows.spylist) windows.spylist->setKickEnabled(true);
 }
 
@@ -107,15 +115,143 @@ void Tchat::sockRead(TSock *sender)
     if (receivedlist->backlog(0) > receivedlist->backlogLimit()) sender->Close();
 }
 
-void Tchat::sockInfo(TSock *, TSocketInfo, const QString &text)
+void Tchat::sockInfo(TSock *sender, TSocketInfo kind, const QString &text)
 {
+    const bool closedByHost = text == TSock::InfoSocketClosed;
+    if (rejoinActive) {
+        // A try that failed, or that the host turned away, waits for the next.
+        if (sender == sock && (kind == TSocketInfo::Error || closedByHost)) nextReconnect();
+        return;
+    }
     // Once the host said the game is full, its close waits for the player to
     // read that.
-    if (text == TSock::InfoSocketClosed && !fullNoticeOpen) close();
+    if (closedByHost && !fullNoticeOpen) {
+        close();
+        return;
+    }
+    // A reset, a time-out or a network error is a drop, not the end of the
+    // room: the client comes back by itself.
+    if (kind == TSocketInfo::Error && st.loggedIn && !closing) startReconnect();
+}
+
+void Tchat::setReconnectWaits(int firstMs, int longestMs)
+{
+    firstWaitMs = qMax(1, firstMs);
+    longestWaitMs = qMax(firstWaitMs, longestMs);
+}
+
+int Tchat::rejoinWindowMs() const
+{
+    // The host keeps a dropped player this long; our own option says it for
+    // a room of ours, the host's default for any other.
+    const int seconds =
+        windows.gamestart ? windows.gamestart->rejoinSeconds() : TServer::DefaultRejoinSeconds;
+    return seconds * 1000;
+}
+
+void Tchat::freshSock()
+{
+    // The old connection goes quietly: its reports would end the program.
+    TSock *old = sock;
+    old->OnInfo = nullptr;
+    old->OnRead = nullptr;
+    closeQuietly(old);
+    old->setObjectName(QString());
+    old->deleteLater();
+    sock = new TSock(this);
+    watchConnection(sock);
+    reconnectSock = sock;
+}
+
+void Tchat::startReconnect()
+{
+    if (rejoinWindowMs() <= 0) return;
+    rejoinActive = true;
+    reconnectTries = 0;
+    reconnectClock.start();
+    st.loggedIn = false;
+    // Half a message of the old connection is no start for the new one.
+    framer.clear();
+    freshSock();
+    StopReconnecting1->setEnabled(true);
+    addlinetochat(QString::fromUtf8(Reconnecting), colortext::clYellow);
+    nextReconnect();
+}
+
+void Tchat::nextReconnect()
+{
+    if (!rejoinActive || reconnectTimer->isActive()) return;
+    st.loggedIn = false;
+    if (reconnectClock.elapsed() >= rejoinWindowMs()) {
+        endReconnect(ReconnectFailed);
+        return;
+    }
+    const int wait =
+        int(qMin<qint64>(longestWaitMs, qint64(firstWaitMs) << qMin(reconnectTries, 20)));
+    ++reconnectTries;
+    reconnectTimer->start(wait);
+}
+
+void Tchat::tryReconnect()
+{
+    // Leaving the room (or joining another) took the connection: no more tries.
+    if (!rejoinActive || !reconnectSock || sock != reconnectSock) {
+        rejoinActive = false;
+        StopReconnecting1->setEnabled(false);
+        return;
+    }
+    framer.clear();
+    freshSock();
+    if (st.isHost)
+        openConnection(QString::fromLatin1(LocalAddress), gamePort);
+    else
+        openConnection(st.hostAddress, hostPort ? hostPort : gamePort);
+}
+
+void Tchat::endReconnect(const char *line)
+{
+    reconnectTimer->stop();
+    rejoinActive = false;
+    StopReconnecting1->setEnabled(false);
+    if (line) addlinetochat(QString::fromUtf8(line), colortext::clYellow);
+}
+
+void Tchat::StopReconnecting1Click()
+{
+    if (!rejoinActive) return;
+    endReconnect(ReconnectStopped);
+    st.loggedIn = false;
+    freshSock();
+}
+
+void Tchat::ClearRemoved1Click()
+{
+    if (!st.isHost || !st.loggedIn) return;
+    sendToHost(cmd::client::clearremoved(st.ownSlot));
+}
+
+void Tchat::youracro(const QByteArray &remainder)
+{
+    // Back in the answer stage: the answer the host kept is this player's.
+    cmd::FieldReader reader(remainder);
+    int slot = 0;
+    if (!reader.number(slot) || slot != st.ownSlot) return;
+    auto *answer = panel_back->findChild<QLineEdit *>(QStringLiteral("edit_answer"));
+    if (!answer) return;
+    answer->setText(QString::fromUtf8(cmd::acroFromWire(reader.rest())));
+    if (auto *accepted = panel_back->findChild<QLabel *>(QStringLiteral("label_accepted")))
+        accepted->show();
 }
 
 void Tchat::gamefull()
 {
+    // While coming back, a full room may be full of kept places, ours among
+    // them: the next try may find one free.
+    if (rejoinActive) {
+        freshSock();
+        nextReconnect();
+        return;
+    }
     if (fullNoticeOpen) return;
     if (!showLastMessage) {
         close();
@@ -166,6 +302,7 @@ void Tchat::dispatch(const QByteArray &entry)
         if (word == cmd::CMD_stats) panel_back->stats(r);
         if (word == cmd::CMD_histeam) panel_back->histeam(r);
         if (word == cmd::CMD_playasound) playasound(r);
+        if (word == cmd::CMD_youracro) youracro(r);
     } catch (const std::exception &error) {
         // Only this message is abandoned; the pump goes on with the next.
         reportError(QString::fromUtf8(error.what()));

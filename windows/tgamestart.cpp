@@ -125,6 +125,9 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
         checkRow(QStringLiteral("checkbox_couch"), QStringLiteral("No Couch Topics"), false);
     checkboxTeam = checkRow(QStringLiteral("checkbox_team"), QStringLiteral("Team Game"), false);
     checkboxAuto = checkRow(QStringLiteral("checkbox_auto"), QStringLiteral("Auto Restart"), false);
+    upDown5 = new UpDownBox(QStringLiteral("UpDown5"), QStringLiteral("edit_rejoin"), 0, 600, 10,
+                            120, panel);
+    numberRow(QStringLiteral("label_rejoin"), QStringLiteral("Keep Dropped Players (s):"), upDown5);
 
     auto *separator = new QFrame(panel);
     separator->setObjectName(QStringLiteral("separator"));
@@ -231,6 +234,15 @@ void Tgamestart::readSettings()
     number(keyCreationtime, "60", upDown2);
     number(keyLetters, "10", upDown3);
     number(keyMax, "7", upDown4);
+    {
+        bool ok = false;
+        const int seconds =
+            profile::readString(file, QLatin1String(RejoinSection), QLatin1String(KeyRejoinSeconds),
+                                QStringLiteral("120"))
+                .toInt(&ok, 10);
+        if (ok) upDown5->setValue(seconds);
+        emit rejoinSecondsChanged(rejoinSeconds());
+    }
     checkboxAuto->setChecked(text(keyAuto, textFalse) == QLatin1String(textTrue));
     checkboxSpeed->setChecked(text(keySpeed, textFalse) == QLatin1String(textTrue));
     checkboxPlaybonus->setChecked(text(keyPlaybonus, textTrue) != QLatin1String(textFalse));
@@ -256,9 +268,19 @@ QList<QPair<QString, QString>> Tgamestart::settingsValues() const
     };
 }
 
+int Tgamestart::rejoinSeconds() const
+{
+    return upDown5->value();
+}
+
 bool Tgamestart::writeSettings()
 {
-    if (profile::writeStrings(settingsFile(), QLatin1String(settingsSection), settingsValues()))
+    emit rejoinSecondsChanged(rejoinSeconds());
+    const bool rejoinSaved = profile::writeStrings(
+        settingsFile(), QLatin1String(RejoinSection),
+        {{QLatin1String(KeyRejoinSeconds), QString::number(rejoinSeconds())}});
+    if (rejoinSaved &&
+        profile::writeStrings(settingsFile(), QLatin1String(settingsSection), settingsValues()))
         return true;
     notify(QString::fromLatin1(settingsNotSaved).arg(settingsFile()));
     return false;

@@ -35,6 +35,12 @@ public:
     // The dialog's keys and their values as writeSettings writes them.
     QList<QPair<QString, QString>> settingsValues() const;
 
+    // How long a room of ours keeps the place of a player whose connection
+    // dropped (0: not at all). Kept in the settings file's section of our own.
+    int rejoinSeconds() const;
+    static constexpr char RejoinSection[] = "QuibbletonExtras";
+    static constexpr char KeyRejoinSeconds[] = "RejoinSeconds";
+
 public slots:
     void button_startClick();
     void checkbox_playbonusClick();
@@ -44,6 +50,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 signals:
+    // The rejoin time changed (the player's choice or the settings file).
+    void rejoinSecondsChanged(int seconds);
     // A complete "CMD_startgame" message, 0xFF included, for the main window to send.
     void startRequested(const QByteArray &message);
 
@@ -53,6 +61,7 @@ private:
     UpDownBox *upDown2 = nullptr; // creation time
     UpDownBox *upDown4 = nullptr; // max letters
     UpDownBox *upDown3 = nullptr; // letters in bonus
+    UpDownBox *upDown5 = nullptr; // rejoin time
     QCheckBox *checkboxSpeed = nullptr;
     QCheckBox *checkboxCouch = nullptr;
     QCheckBox *checkboxTeam = nullptr;
