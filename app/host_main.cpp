@@ -12,6 +12,7 @@
 #include "host/tserver.h"
 #include "net/commands.h"
 #include "net/discoveryresponder.h"
+#include "portmap/portmapper.h"
 #include "web/invitelinks.h"
 #include "web/qrcode.h"
 #include "web/webserver.h"
@@ -106,5 +107,21 @@ int main(int argc, char *argv[])
                         QrCode::encode(links.first().toUtf8()).terminalText().toUtf8().constData());
     }
     std::fflush(stdout);
+    // Opt-in: the router forwards the room's ports while it runs; the
+    // mapper's destructor removes them when the room ends.
+    PortMapper mapper;
+    if (options.mapPort) {
+        QObject::connect(&mapper, &PortMapper::mapped, [](const PortMapper::Result &r) {
+            std::printf("%s\n", qPrintable(PortMapper::mappedText(r)));
+            std::fflush(stdout);
+        });
+        QObject::connect(&mapper, &PortMapper::failed, [](const QString &message) {
+            std::printf("%s\n", qPrintable(message));
+            std::fflush(stdout);
+        });
+        QList<quint16> ports{server.listeningPort()};
+        if (web.listening()) ports.append(web.port());
+        mapper.start(ports);
+    }
     return app.exec();
 }

@@ -34,7 +34,7 @@ QString hostUsage()
     return QStringLiteral(
         "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
         "                       [--no-discovery] [--paced-pump] [--bots K] [--quiet]\n"
-        "                       [--web-port N] [--no-web] [--qr]\n"
+        "                       [--web-port N] [--no-web] [--qr] [--map-port]\n"
         "                       [--rejoin-seconds N] [--help] [--version]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
@@ -49,6 +49,8 @@ QString hostUsage()
         "  --no-web      do not serve the game to browsers\n"
         "  --qr          also draw a QR code of the first browser link\n"
         "  --no-discovery  do not answer room finders on the local network\n"
+        "  --map-port    ask the home router (UPnP, NAT-PMP) to open the game and\n"
+        "                web ports to the internet while the room runs\n"
         "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
         "                pump, for comparing benchmarks)\n"
         "  --help        show this text\n"
@@ -79,6 +81,10 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
         }
         if (arg == QLatin1String("--qr")) {
             options.qr = true;
+            continue;
+        }
+        if (arg == QLatin1String("--map-port")) {
+            options.mapPort = true;
             continue;
         }
         if (arg == QLatin1String("--quiet")) {

@@ -27,6 +27,8 @@ struct HostOptions
     bool web = true;
     int webPort = -1;
     bool qr = false;
+    // Ask the home router to forward the game and web ports (off unless asked).
+    bool mapPort = false;
 };
 
 enum class HostOptionsResult

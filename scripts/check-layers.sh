@@ -9,6 +9,7 @@ cd "$(dirname "$0")/.."
 # layer      the layers it may include, besides its own
 declare -A may=(
     [net]=""
+    [portmap]=""
     [game]=""
     [host]="net"
     [bots]="net game"
@@ -18,7 +19,7 @@ declare -A may=(
     [windows]="net shell resources web"
     [download]="resources"
     [client]="net host shell windows download resources game bots web"
-    [app]="client host shell net bots web"
+    [app]="client host shell net bots web portmap"
 )
 # Folders with their own rules: the tests and benchmarks may include any layer.
 exempt=" tests bench fuzz packaging cmake scripts docs "
