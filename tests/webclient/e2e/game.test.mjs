@@ -24,14 +24,16 @@ after(async () => {
   assert.equal(code, 0, `host exit ${code ?? signal}\n${host.output()}`);
 });
 
-// Sends a WebSocket upgrade for /ws with the given Origin; the HTTP status, or 'closed'.
-function upgrade(origin) {
+// Sends a WebSocket upgrade for /ws with the given Origin (and Host); the HTTP status, or
+// 'closed'.
+function upgrade(origin, hostName = `127.0.0.1:${host.webPort}`) {
   return new Promise((resolve) => {
     const req = http.request({
       host: '127.0.0.1',
       port: host.webPort,
       path: '/ws',
       headers: {
+        Host: hostName,
         Connection: 'Upgrade',
         Upgrade: 'websocket',
         'Sec-WebSocket-Version': '13',
@@ -52,16 +54,19 @@ function upgrade(origin) {
   });
 }
 
-test('a WebSocket upgrade from a foreign Origin is refused', async () => {
+test('a WebSocket upgrade from a foreign Origin or for a foreign Host is refused', async () => {
   const own = `http://127.0.0.1:${host.webPort}`;
-  for (const [origin, accepted] of [
+  const rebound = `evil.example:${host.webPort}`;
+  for (const [origin, accepted, hostName] of [
     [own, true],
+    // Another site's name pointed at this machine, its page asking from its own origin.
+    [`http://${rebound}`, false, rebound],
     ['http://evil.example', false],
     [`http://127.0.0.1.evil.example:${host.webPort}`, false],
     [`http://127.0.0.1:${host.webPort + 1}`, false],
     ['null', false],
   ]) {
-    assert.equal((await upgrade(origin)) === 101, accepted, `Origin ${origin}`);
+    assert.equal((await upgrade(origin, hostName)) === 101, accepted, `Origin ${origin}`);
   }
 });
 
