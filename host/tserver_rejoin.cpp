@@ -41,9 +41,11 @@ void TServer::noticeAll(const QByteArray &text, int except)
 void TServer::dropped(int slot)
 {
     if (!occupied(slot) || away[slot]) return;
-    // Only a player who is in the room can be kept: a connection that never
-    // said who it is, and the room's own computer players, simply go.
-    if (rejoinsecs > 0 && loggedIn[slot] && !computerSlots[slot])
+    // Only a player who is in the room and can be known again is kept: a
+    // connection that never said who it is, a browser without an id, and the
+    // room's own computer players simply go.
+    const bool knowable = !peers[slot].web || !peers[slot].browserId.isEmpty();
+    if (rejoinsecs > 0 && loggedIn[slot] && !computerSlots[slot] && knowable)
         keep(slot);
     else
         departure(slot);

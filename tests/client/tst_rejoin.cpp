@@ -115,6 +115,24 @@ private slots:
         QTRY_COMPARE(f.ended, 1);
         QVERIFY(!f.chat->reconnecting());
     }
+
+    // The board shows a player away and back without a new arrival line, and
+    // keeps its score.
+    void awayAndBackOnTheBoard()
+    {
+        ChatFixture f;
+        QVERIFY(f.login(3));
+        f.arrive(3);
+        f.receive(cmd::host::newplayerinfo(2, "Ann"));
+        f.chat->board().setScore(2, QStringLiteral("5"));
+        const qsizetype shown = f.lines().size();
+        for (const QByteArray name : {QByteArray("Ann (away)"), QByteArray("Ann")}) {
+            f.receive(cmd::host::newplayerinfo(2, name));
+            QCOMPARE(f.chat->board().caption(2), QString::fromUtf8(name));
+            QCOMPARE(f.chat->board().score(2), QStringLiteral("5"));
+            QCOMPARE(f.lines().size(), shown);
+        }
+    }
 };
 
 QTEST_MAIN(TestRejoin)
