@@ -191,6 +191,7 @@ void Tchat::FormCreate()
     // The game area comes last: its reset reaches into the board made above.
     panel_back = new Tgamearea(this, panel_board);
     panel_back->setGeometry(GameAreaRect);
+    buildInviteButton();
     label_team1->raise();
     label_team2->raise();
     label_status->raise();
@@ -217,6 +218,8 @@ void Tchat::buildMenus()
     StartGame1 = item(file, "StartGame1", QStringLiteral("Start Game"));
     StartGame1->setEnabled(false);
     PlayWithOthers1 = item(file, "PlayWithOthers1", QStringLiteral("Play with Others"));
+    Invite1 = item(file, "Invite1", QStringLiteral("Invite"));
+    connect(Invite1, &QAction::triggered, this, &Tchat::Invite1Click);
     file->addSeparator();
     Exit1 = item(file, "Exit1", QStringLiteral("Exit"));
 
@@ -485,6 +488,7 @@ void Tchat::processparams(const QStringList &arguments)
         st.ownName = args.ownName;
         soloGame = true;
         hostpress();
+        startWebServer();
         return;
     }
     addlinetochat(QStringLiteral("Loading Multi-player Game.. Please Wait."), colortext::clMaroon);
@@ -495,6 +499,7 @@ void Tchat::processparams(const QStringList &arguments)
         if (args.mode == LaunchArgs::Host) {
             hostpress();
             startDiscovery();
+            startWebServer();
         } else {
             joinpress();
         }

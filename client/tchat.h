@@ -29,6 +29,8 @@ class QTimer;
 class QToolButton;
 class SoundPlayer;
 class TServer;
+class Tinvite;
+class WebServer;
 class DiscoveryResponder;
 class JoinAttempt;
 class PlayerBoard;
@@ -227,6 +229,13 @@ public:
     QMenu *soundMenu() const { return popup_sounds; }
     QMenu *chatMenu() const { return PopupMenu2; }
     TServer *server() const { return windows.server; }
+    // Browsers: the web port of the room this program hosts (null when it
+    // hosts none or serves no browsers) and the Invite window.
+    WebServer *webPort() const { return webServer; }
+    Tinvite *invite() const { return inviteWindow; }
+    void startWebServer();
+    void stopWebServer();
+    void Invite1Click();
     TSock *sock = nullptr;
     TSock *Sock11 = nullptr;
     ReceiveQueue *receivedlist = nullptr;
@@ -346,6 +355,13 @@ private:
     Tplaywithothers *playwithothers = nullptr;
     QPointer<JoinAttempt> joining;
     DiscoveryResponder *responder = nullptr;
+    WebServer *webServer = nullptr;
+    Tinvite *inviteWindow = nullptr;
+    QAction *Invite1 = nullptr;
+    QStringList gameAddresses() const;
+    void updateInvite();
+    void buildInviteButton();
+
     struct PendingLine
     {
         QString text;

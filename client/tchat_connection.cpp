@@ -58,6 +58,7 @@ void Tchat::hostpress()
     openConnection(QString::fromLatin1(LocalAddress), gamePort);
 
     if (QWidget *start = control("button_start")) start->show();
+    if (QWidget *inviteButton = control("button_invite")) inviteButton->show();
     StartGame1->setEnabled(true);
     ClearRemoved1->setEnabled(true);
     if (windows.spylist) windows.spylist->setKickEnabled(true);

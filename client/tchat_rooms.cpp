@@ -104,6 +104,7 @@ void Tchat::leaveroom()
 
     delete responder;
     responder = nullptr;
+    stopWebServer();
     if (windows.server) windows.server->closeAll();
 
     // Nothing of the old room stays: not its messages, nor its board.
@@ -136,6 +137,7 @@ void Tchat::leaveroom()
     label_team2->clear();
     label_status->setText(QString::fromLatin1(WelcomeText));
     if (QWidget *start = control("button_start")) start->hide();
+    if (QWidget *inviteButton = control("button_invite")) inviteButton->hide();
     StartGame1->setEnabled(false);
     if (windows.spylist) windows.spylist->setKickEnabled(false);
     addlinetochat(QString::fromLatin1(LeftRoom), colortext::clYellow);
@@ -156,6 +158,7 @@ void Tchat::hostroom(const QString &name, const QString &rating)
         return;
     }
     startDiscovery();
+    startWebServer();
     window->tryFinished(true);
 }
 
