@@ -18,6 +18,7 @@
 #include "windows/tgamestart.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
+#include "windows/tplaywithothers.h"
 #include "windows/tspylist.h"
 
 Tchat *createWindows()
@@ -39,6 +40,16 @@ Tchat *createWindows()
 }
 
 namespace {
+
+// The room of an invite link, joined through the Play with Others window (which
+// asks for a name first when none is remembered). Anything else is ignored.
+void joinInviteLink(Tchat *chat, const QString &link)
+{
+    QString host;
+    quint16 port = 0;
+    if (!parseInviteLink(link, host, port)) return;
+    chat->roomWindow()->joinInvite(inviteLink(host, port).mid(int(qstrlen(InviteScheme))));
+}
 const char usageText[] =
     "Usage: quibbleton [NAME ADDRESS HOST [RATING]]\n"
     "       quibbleton --help | --version\n"
@@ -95,8 +106,14 @@ int quibbletonMain(int argc, char *argv[])
     // The application's name stays the executable's: the instance lock names
     // its holder by it. The title is the main window's caption.
 
+    // Started with an invite link (the desktop's handler of quibbleton://): a
+    // running program is asked to switch to that room.
+    QString inviteHost;
+    quint16 invitePort = 0;
+    const bool invited =
+        arguments.size() == 1 && parseInviteLink(arguments.first(), inviteHost, invitePort);
     SingleInstance instance(QString::fromLatin1(InstanceName));
-    if (instance.isPrevInstance(true)) return 0;
+    if (instance.isPrevInstance(true, invited ? arguments.first() : QString())) return 0;
     // Held for the life of the process, for the lobby to test.
     const NamedLock marker(QString::fromLatin1(MarkerName));
 
@@ -105,8 +122,12 @@ int quibbletonMain(int argc, char *argv[])
 
     Tchat *chat = createWindows();
     QObject::connect(&instance, &SingleInstance::activationRequested, chat, &Tchat::bringForward);
+    QObject::connect(&instance, &SingleInstance::joinRequested, chat,
+                     [chat](const QString &link) { joinInviteLink(chat, link); });
+    // The link alone is one argument: no room is entered until it is joined.
     chat->setLaunchArguments(arguments);
     chat->show();
+    if (invited) joinInviteLink(chat, arguments.first());
     const int code = QApplication::exec();
     delete chat;
     return code;

@@ -18,7 +18,7 @@ declare -A may=(
     [resources]=""
     [windows]="net shell resources web"
     [download]="resources"
-    [client]="net host shell windows download resources game bots web"
+    [client]="net host shell windows download resources game bots web portmap"
     [app]="client host shell net bots web portmap"
 )
 # Folders with their own rules: the tests and benchmarks may include any layer.

@@ -72,3 +72,23 @@ bool splitHostPort(const QString &text, quint16 defaultPort, QString &host, quin
     port = number;
     return true;
 }
+
+bool parseInviteLink(const QString &link, QString &host, quint16 &port)
+{
+    const QString scheme = QString::fromLatin1(InviteScheme);
+    if (link.size() > 300 || !link.startsWith(scheme, Qt::CaseInsensitive)) return false;
+    QString rest = link.mid(scheme.size());
+    if (rest.endsWith(QLatin1Char('/'))) rest.chop(1);
+    // Only a host and a port: no user, path, query or blanks.
+    for (const QChar c : rest)
+        if (!(c.isLetterOrNumber() || QStringLiteral(".-_:[]%").contains(c))) return false;
+    // A bare IPv6 address would be ambiguous with a port: links bracket it.
+    if (!rest.startsWith(QLatin1Char('[')) && rest.count(QLatin1Char(':')) > 1) return false;
+    return splitHostPort(rest, DefaultGamePort, host, port);
+}
+
+QString inviteLink(const QString &host, quint16 port)
+{
+    const QString shown = host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host;
+    return QString::fromLatin1(InviteScheme) + shown + QLatin1Char(':') + QString::number(port);
+}

@@ -36,6 +36,14 @@ bool splitHostPort(const QString &text, quint16 defaultPort, QString &host, quin
 
 inline constexpr quint16 DefaultGamePort = 7772;
 
+// An invite link, "quibbleton://HOST:PORT" (HOST a name, dotted IPv4 or
+// [v6]; without a port, 7772; one trailing "/" allowed), as the desktop
+// starts the program with it. False for anything else.
+bool parseInviteLink(const QString &link, QString &host, quint16 &port);
+// The link to a room at `host` (an IPv6 address gets its brackets).
+QString inviteLink(const QString &host, quint16 port);
+inline constexpr char InviteScheme[] = "quibbleton://";
+
 // The launch arguments as the process got them (the program's path not
 // counted), taken before the GUI toolkit sees the command line: a player name
 // such as "-reverse" is a name, not an option of the toolkit's.

@@ -10,11 +10,14 @@
 
 namespace {
 const QByteArray activateRequest("activate\n");
+// "join LINK\n": come forward and join the room of the link. An earlier
+// release reads it as no request at all.
+const QByteArray joinPrefix("join ");
 // A later start may come while the first one is between taking the lock and
 // listening; it tries for this long before it gives up (and still ends).
 constexpr int connectPatienceMs = 2000;
 constexpr int retryPauseMs = 50;
-constexpr int maxRequestBytes = 64;
+constexpr int maxRequestBytes = 512;
 
 QLockFile *makeLock(const QString &path)
 {
@@ -53,7 +56,7 @@ QString SingleInstance::socketPath() const
     return QDir(folder).filePath(name + ".socket");
 }
 
-bool SingleInstance::isPrevInstance(bool activate)
+bool SingleInstance::isPrevInstance(bool activate, const QString &inviteLink)
 {
     if (holding) return false;
     QDir().mkpath(folder);
@@ -61,7 +64,7 @@ bool SingleInstance::isPrevInstance(bool activate)
     lock = makeLock(lockPath());
     if (!lock->tryLock(0)) {
         if (lock->error() == QLockFile::LockFailedError) {
-            if (activate) askToActivate();
+            if (activate) askToActivate(inviteLink);
             return true;
         }
         // The folder cannot hold a lock at all: rather run twice than never.
@@ -85,21 +88,36 @@ void SingleInstance::readRequest()
     while (QLocalSocket *peer = server->nextPendingConnection()) {
         connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
         connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-            const QByteArray request = peer->read(maxRequestBytes);
-            if (request.startsWith(activateRequest.trimmed())) emit activationRequested();
+            // One line, bounded; a request that never ends its line is cut off.
+            QByteArray request = peer->property("request").toByteArray();
+            request += peer->read(maxRequestBytes - request.size());
+            const qsizetype end = request.indexOf('\n');
+            if (end < 0 && request.size() < maxRequestBytes) {
+                peer->setProperty("request", request);
+                return;
+            }
+            if (request.startsWith(activateRequest.trimmed())) {
+                emit activationRequested();
+            } else if (end > 0 && request.startsWith(joinPrefix)) {
+                emit activationRequested();
+                emit joinRequested(
+                    QString::fromUtf8(request.mid(joinPrefix.size(), end - joinPrefix.size())));
+            }
             peer->disconnectFromServer();
         });
     }
 }
 
-bool SingleInstance::askToActivate() const
+bool SingleInstance::askToActivate(const QString &inviteLink) const
 {
+    const QByteArray request =
+        inviteLink.isEmpty() ? activateRequest : joinPrefix + inviteLink.toUtf8().left(400) + '\n';
     const QDeadlineTimer deadline(connectPatienceMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(socketPath());
         if (socket.waitForConnected(retryPauseMs)) {
-            socket.write(activateRequest);
+            socket.write(request);
             const bool sent = socket.waitForBytesWritten(connectPatienceMs);
             socket.disconnectFromServer();
             return sent;

@@ -21,8 +21,9 @@ public:
     ~SingleInstance() override;
 
     // True when an earlier instance holds the name; with `activate` it has then
-    // been asked to come forward. False when this instance now holds the name.
-    bool isPrevInstance(bool activate = true);
+    // been asked to come forward, and, given an invite link, to join that room.
+    // False when this instance now holds the name.
+    bool isPrevInstance(bool activate = true, const QString &inviteLink = QString());
     bool holdsName() const { return holding; }
 
     QString lockPath() const;
@@ -32,10 +33,12 @@ public:
 signals:
     // A later start asked this instance to bring its window forward.
     void activationRequested();
+    // ... and to join the room of this invite link (checked by the receiver).
+    void joinRequested(const QString &inviteLink);
 
 private:
     void readRequest();
-    bool askToActivate() const;
+    bool askToActivate(const QString &inviteLink) const;
 
     QString name;
     QString folder;

@@ -20,4 +20,15 @@ QList<QHostAddress> reachableAddresses(const QList<QHostAddress> &candidates);
 
 QStringList webLinks(quint16 port);
 
+// Where others reach a machine at this address from: "local network"
+// (private IPv4, unique-local IPv6), "IPv6 internet" (global IPv6) or
+// "internet" (public IPv4).
+QString reachOf(const QHostAddress &address);
+// The desktop program's invite links, "quibbleton://HOST:PORT (where)", one
+// per address, then the router's public address while a port mapping holds
+// ("mapped IPv4").
+QStringList desktopLinks(const QList<QHostAddress> &addresses, quint16 port,
+                         const QString &mappedAddress = QString());
+QStringList desktopLinks(quint16 port, const QString &mappedAddress = QString());
+
 } // namespace invite

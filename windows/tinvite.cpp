@@ -93,6 +93,18 @@ Tinvite::Tinvite(QWidget *parent) : SideWindow(parent)
     labelDesktop->setTextInteractionFlags(Qt::TextSelectableByMouse);
     styleLabel(labelDesktop, Qt::white);
 
+    labelDesktopLinks = new PlainLabel(this);
+    labelDesktopLinks->setObjectName(QStringLiteral("label_desktoplinks"));
+    labelDesktopLinks->setWordWrap(true);
+    labelDesktopLinks->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    styleLabel(labelDesktopLinks, Qt::white);
+    buttonCopyDesktop = new QPushButton(QStringLiteral("Copy Desktop Link"), this);
+    buttonCopyDesktop->setObjectName(QStringLiteral("button_copydesktop"));
+    buttonCopyDesktop->hide();
+    connect(buttonCopyDesktop, &QPushButton::clicked, this, [this] {
+        if (!desktopLink().isEmpty()) QApplication::clipboard()->setText(desktopLink());
+    });
+
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(buttonCopy);
@@ -102,7 +114,9 @@ Tinvite::Tinvite(QWidget *parent) : SideWindow(parent)
     layout->addWidget(qrView, 1);
     layout->addLayout(buttons);
     layout->addWidget(labelDesktop);
-    resize(380, 520);
+    layout->addWidget(labelDesktopLinks);
+    layout->addWidget(buttonCopyDesktop, 0, Qt::AlignRight);
+    resize(380, 600);
 }
 
 void Tinvite::setRoom(const QStringList &webLinks, const QStringList &gameAddresses)
@@ -131,4 +145,21 @@ void Tinvite::showCurrent()
 {
     qrView->setCode(QrCode::encode(currentLink().toUtf8()));
     buttonCopy->setText(QLatin1String(CopyText));
+}
+
+void Tinvite::setDesktopLinks(const QStringList &lines)
+{
+    desktop = lines;
+    labelDesktopLinks->setText(
+        lines.isEmpty() ? QString()
+                        : QStringLiteral("Or open a link in the desktop program (it says where "
+                                         "it works from):\n") +
+                              lines.join(QLatin1Char('\n')));
+    buttonCopyDesktop->setVisible(!lines.isEmpty());
+}
+
+QString Tinvite::desktopLink() const
+{
+    // The link without its note of where it works from.
+    return desktop.isEmpty() ? QString() : desktop.first().section(QLatin1Char(' '), 0, 0);
 }

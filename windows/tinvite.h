@@ -23,6 +23,10 @@ public:
     // addresses desktop players type ("ADDRESS:PORT" or "[v6]:PORT").
     void setRoom(const QStringList &webLinks, const QStringList &gameAddresses);
     QStringList webLinks() const { return links; }
+    // The desktop program's links, "quibbleton://HOST:PORT (where)", shown
+    // under the browser links; Copy Desktop Link copies the first one.
+    void setDesktopLinks(const QStringList &lines);
+    QString desktopLink() const;
     // The link the QR code and the Copy button stand for.
     QString currentLink() const;
 
@@ -38,4 +42,7 @@ private:
     QrView *qrView = nullptr;
     QPushButton *buttonCopy = nullptr;
     QLabel *labelDesktop = nullptr;
+    QLabel *labelDesktopLinks = nullptr;
+    QPushButton *buttonCopyDesktop = nullptr;
+    QStringList desktop;
 };

@@ -1,5 +1,6 @@
 #include "windows/tplaywithothers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -132,6 +133,12 @@ Tplaywithothers::Tplaywithothers(QWidget *parent) : SideWindow(parent, Qt::Windo
     button_host->setObjectName(QStringLiteral("button_host"));
     connect(button_host, &QPushButton::clicked, this, &Tplaywithothers::button_hostClick);
 
+    check_mapport = new QCheckBox(QString::fromLatin1(MapPortCaption), this);
+    check_mapport->setObjectName(QStringLiteral("check_mapport"));
+    check_mapport->setToolTip(QStringLiteral(
+        "Ask the home router (UPnP, NAT-PMP) to let friends elsewhere reach this room"));
+    check_mapport->setChecked(false);
+
     edit_address = new QLineEdit(this);
     edit_address->setObjectName(QStringLiteral("edit_address"));
     edit_address->setMaxLength(300);
@@ -164,6 +171,7 @@ Tplaywithothers::Tplaywithothers(QWidget *parent) : SideWindow(parent, Qt::Windo
     auto *hostRow = new QHBoxLayout;
     hostRow->addWidget(caption(RatingCaption, this));
     hostRow->addWidget(combo_rating);
+    hostRow->addWidget(check_mapport);
     hostRow->addStretch(1);
     hostRow->addWidget(button_host);
 
@@ -311,6 +319,28 @@ void Tplaywithothers::join(const QString &name, const QString &host, quint16 por
     }
     setBusy(true, QString::fromLatin1(JoiningText).arg(shown));
     emit joinRequested(name, host, port, rating);
+}
+
+void Tplaywithothers::joinInvite(const QString &address)
+{
+    show();
+    raise();
+    activateWindow();
+    edit_address->setText(address);
+    const QString remembered =
+        profile::readString(settings::filePath(), QString::fromLatin1(SettingsSection),
+                            QString::fromLatin1(KeyName), QString());
+    if (remembered.trimmed().isEmpty()) {
+        label_message->setText(QString::fromLatin1(AskNameText));
+        edit_name->setFocus();
+        return;
+    }
+    button_joinaddressClick();
+}
+
+bool Tplaywithothers::mapPortWanted() const
+{
+    return check_mapport->isChecked();
 }
 
 void Tplaywithothers::button_hostClick()

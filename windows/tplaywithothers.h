@@ -9,6 +9,7 @@
 
 #include "windows/sidewindow.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -42,6 +43,16 @@ public:
     void setRefreshInterval(int ms) { refreshMs = ms; }
     // The name offered when none is remembered yet.
     void setSuggestedName(const QString &name) { suggestedName = name; }
+
+    // "Open the port on my router" among the hosting choices: off at every
+    // start, as nothing is opened on the router unless the player asks.
+    bool mapPortWanted() const;
+    static constexpr char MapPortCaption[] = "Open the port on my router";
+
+    // An invite link's room ("host:port"): shown in the window and joined at
+    // once when a name is remembered; otherwise the window asks for one first.
+    void joinInvite(const QString &address);
+    static constexpr char AskNameText[] = "Type your name, then press Join by Address.";
 
     // How the main window's try ended.
     void showFailure(Failure failure, const QString &detail = QString());
@@ -82,6 +93,7 @@ private:
     QPushButton *button_join = nullptr;
     QComboBox *combo_rating = nullptr;
     QPushButton *button_host = nullptr;
+    QCheckBox *check_mapport = nullptr;
     QLineEdit *edit_address = nullptr;
     QPushButton *button_joinaddress = nullptr;
     QLabel *label_message = nullptr;

@@ -1,5 +1,6 @@
 // "Play with Others": hosting, joining a found room or an address, the
 // failure messages, and switching rooms without a restart.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -102,7 +103,12 @@ private slots:
         open({});
         typeName(QStringLiteral("Ann"));
         control<QComboBox>("combo_rating")->setCurrentIndex(1); // adult
+        // Nothing is opened on the router unless the player asks.
+        QCOMPARE(control<QCheckBox>("check_mapport")->text(),
+                 QStringLiteral("Open the port on my router"));
+        QVERIFY(!control<QCheckBox>("check_mapport")->isChecked());
         QTest::mouseClick(control<QPushButton>("button_host"), Qt::LeftButton);
+        QVERIFY(!f->chat->findChild<QObject *>(QStringLiteral("portmapper")));
         QVERIFY(!window->isVisible());
         QVERIFY(inRoomAs(1));
         QVERIFY(f->chat->state().isHost);
@@ -152,6 +158,41 @@ private slots:
         QVERIFY(inRoomAs(1));
         QTRY_COMPARE(room.hostingPlayerName(), QByteArray("Bob"));
         QVERIFY(!window->isVisible());
+    }
+
+    // What an invite link leads to, from the start or from a running program.
+    void inviteLinkAsksForANameThenSwitchesRooms()
+    {
+        TServer first;
+        QVERIFY(first.startListening(QStringLiteral("0")));
+        window = f->chat->roomWindow();
+        window->setRefreshInterval(0);
+        window->finder()->setTargets({});
+        window->joinInvite(QStringLiteral("127.0.0.1:%1").arg(first.listeningPort()));
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->message(), QString::fromLatin1(Tplaywithothers::AskNameText));
+        QVERIFY(!f->chat->state().loggedIn);
+        typeName(QStringLiteral("Cy"));
+        QTest::mouseClick(control<QPushButton>("button_joinaddress"), Qt::LeftButton);
+        QVERIFY(inRoomAs(1));
+        // The name is remembered now: the next link joins at once.
+        TServer second;
+        QVERIFY(second.startListening(QStringLiteral("0")));
+        window->joinInvite(QStringLiteral("[::1]:%1").arg(second.listeningPort()));
+        QTRY_COMPARE(second.hostingPlayerName(), QByteArray("Cy"));
+        QTRY_COMPARE(first.hostingPlayerName(), QByteArray());
+    }
+
+    void joinsByIpv6Address()
+    {
+        TServer room;
+        QVERIFY(room.startListening(QStringLiteral("0")));
+        open({});
+        typeName(QStringLiteral("Bob"));
+        joinAddress(QStringLiteral("[::1]:%1").arg(room.listeningPort()));
+        QVERIFY(inRoomAs(1));
+        QTRY_COMPARE(room.hostingPlayerName(), QByteArray("Bob"));
+        QCOMPARE(room.peer(1).address, QStringLiteral("::1"));
     }
 
     void failuresAreToldAndTheWindowStays_data()

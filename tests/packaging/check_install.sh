@@ -42,7 +42,7 @@ check "each icon has its size" icon_sizes
 
 desktop=$prefix/share/applications/org.quibbleton.Quibbleton.desktop
 check "desktop entry validates" desktop-file-validate "$desktop"
-check "desktop entry starts the installed game" grep -qx "Exec=$prefix/games/quibbleton" "$desktop"
+check "desktop entry starts the installed game" grep -qx "Exec=$prefix/games/quibbleton %u" "$desktop"
 check "metainfo validates" appstreamcli validate --no-net "$prefix/share/metainfo/org.quibbleton.Quibbleton.metainfo.xml"
 
 renders_cleanly() { # page: renders to text, without a warning

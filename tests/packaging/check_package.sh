@@ -50,7 +50,7 @@ contents() {
   done
   grep -qx "ExecStart=/usr/games/quibbleton-host --port %i" \
     "$root/usr/lib/systemd/system/quibbleton-host@.service" &&
-    grep -qx "Exec=/usr/games/quibbleton" \
+    grep -qx "Exec=/usr/games/quibbleton %u" \
       "$root/usr/share/applications/org.quibbleton.Quibbleton.desktop"
 }
 check "programs, unit and menu entry in place" contents

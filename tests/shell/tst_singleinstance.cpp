@@ -61,6 +61,27 @@ private slots:
         QVERIFY(!other.isPrevInstance());
     }
 
+    void inviteLinkReachesTheRunningProgram()
+    {
+        SingleInstance first(QStringLiteral("wixel6"), dir.path());
+        QVERIFY(!first.isPrevInstance());
+        QSignalSpy joins(&first, &SingleInstance::joinRequested);
+        QSignalSpy activated(&first, &SingleInstance::activationRequested);
+        SingleInstance second(QStringLiteral("wixel6"), dir.path());
+        QVERIFY(second.isPrevInstance(true, QStringLiteral("quibbleton://[::1]:8000")));
+        QVERIFY(joins.wait(5000) || joins.count() == 1);
+        QCOMPARE(joins.first().first().toString(), QStringLiteral("quibbleton://[::1]:8000"));
+        QCOMPARE(activated.count(), 1);
+        // A request that never ends its line is cut off at its bound, unheard.
+        QLocalSocket junk;
+        junk.connectToServer(first.socketPath());
+        QVERIFY(junk.waitForConnected(5000));
+        junk.write("join " + QByteArray(2000, 'x'));
+        QVERIFY(junk.waitForBytesWritten(5000));
+        QTest::qWait(200);
+        QCOMPARE(joins.count(), 1);
+    }
+
     void anotherProcessEndsAndActivatesTheFirst()
     {
         SingleInstance first(QStringLiteral("wixel6"), dir.path());
