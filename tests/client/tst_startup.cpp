@@ -70,6 +70,7 @@ private slots:
         QCOMPARE(f.action("Scrollchatoff2")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
         QCOMPARE(items, QStringList({"StartGame1",
                                      "PlayWithOthers1",
+                                     "Invite1",
                                      "-",
                                      "Exit1",
                                      "PlaySounds1",
@@ -85,6 +86,7 @@ private slots:
                                      "-",
                                      "AddComputerPlayer1",
                                      "RemoveComputerPlayer1",
+                                     "QuietComputerPlayers1",
                                      "SpyList1",
                                      "CategoryList1",
                                      "PhraseList1",
