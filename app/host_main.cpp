@@ -121,6 +121,7 @@ int main(int argc, char *argv[])
         });
         QList<quint16> ports{server.listeningPort()};
         if (web.listening()) ports.append(web.port());
+        mapper.setLeaseSeconds(options.mapLeaseSeconds);
         mapper.start(ports);
     }
     return app.exec();

@@ -35,6 +35,7 @@ QString hostUsage()
         "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
         "                       [--no-discovery] [--paced-pump] [--bots K] [--quiet]\n"
         "                       [--web-port N] [--no-web] [--qr] [--map-port]\n"
+        "                       [--map-lease S]\n"
         "                       [--rejoin-seconds N] [--help] [--version]\n"
         "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
         "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
@@ -51,6 +52,8 @@ QString hostUsage()
         "  --no-discovery  do not answer room finders on the local network\n"
         "  --map-port    ask the home router (UPnP, NAT-PMP) to open the game and\n"
         "                web ports to the internet while the room runs\n"
+        "  --map-lease S the mapping's lease in seconds, renewed at half time\n"
+        "                (2 to 86400, default 3600)\n"
         "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
         "                pump, for comparing benchmarks)\n"
         "  --help        show this text\n"
@@ -182,6 +185,18 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
                 return HostOptionsResult::Error;
             }
             options.rejoinSeconds = int(number);
+            continue;
+        }
+        if (!optionValue(arguments, i, QStringLiteral("--map-lease"), value, matched)) {
+            error = QStringLiteral("--map-lease needs a value");
+            return HostOptionsResult::Error;
+        }
+        if (matched) {
+            if (!toUnsigned(value, 86400, number) || number < 2) {
+                error = QStringLiteral("invalid lease time: ") + value;
+                return HostOptionsResult::Error;
+            }
+            options.mapLeaseSeconds = int(number);
             continue;
         }
         error = QStringLiteral("unknown argument: ") + arg;

@@ -1,7 +1,7 @@
 // Command line of the dedicated host:
 //   quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R] [--no-discovery]
 //                   [--paced-pump] [--bots K] [--web-port N] [--no-web] [--qr] [--help]
-//                   [--rejoin-seconds N] [--version]
+//                   [--rejoin-seconds N] [--map-port] [--map-lease S] [--version]
 #pragma once
 
 #include <QString>
@@ -29,6 +29,7 @@ struct HostOptions
     bool qr = false;
     // Ask the home router to forward the game and web ports (off unless asked).
     bool mapPort = false;
+    int mapLeaseSeconds = 3600;
 };
 
 enum class HostOptionsResult

@@ -2,7 +2,7 @@
 # Installs the Debian packages Quibbleton builds and tests with, when any is missing.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
-      libcurl4-openssl-dev libjpeg-dev qt6-image-formats-plugins qt6-websockets-dev libqrencode-dev libminiupnpc-dev libnatpmp-dev miniupnpd
+      libcurl4-openssl-dev libjpeg-dev qt6-image-formats-plugins qt6-websockets-dev libqrencode-dev libminiupnpc-dev libnatpmp-dev miniupnpd-iptables iptables
       libgl1-mesa-dev xvfb xauth fonts-dejavu-core clang libclang-rt-dev
       wordnet-base mythes-en-us clang-format sox imagemagick
       dpkg-dev desktop-file-utils appstream man-db systemd pulseaudio pulseaudio-utils
