@@ -68,10 +68,15 @@ struct PortMapper::Router
         const QByteArray leaseText = QByteArray::number(lease);
         for (quint16 port : ports) {
             const QByteArray p = QByteArray::number(port);
-            if (UPNP_AddPortMapping(urls.controlURL, data.first.servicetype, p.constData(),
-                                    p.constData(), lanAddress, Description, "TCP", nullptr,
-                                    leaseText.constData()) != 0)
-                return false;
+            int r = UPNP_AddPortMapping(urls.controlURL, data.first.servicetype, p.constData(),
+                                        p.constData(), lanAddress, Description, "TCP", nullptr,
+                                        leaseText.constData());
+            // OnlyPermanentLeasesSupported: such a mapping lasts until it is removed.
+            if (r == 725)
+                r = UPNP_AddPortMapping(urls.controlURL, data.first.servicetype, p.constData(),
+                                        p.constData(), lanAddress, Description, "TCP", nullptr,
+                                        "0");
+            if (r != 0) return false;
         }
         method = QStringLiteral("UPnP");
         return true;

@@ -81,8 +81,9 @@ QStringList desktopLinks(const QList<QHostAddress> &addresses, quint16 port,
                          .arg(address.isLoopback() ? QStringLiteral("this computer only")
                                                    : reachOf(address)));
     }
+    // A router behind another NAT reports a private address: no use from outside.
     const QHostAddress mapped(mappedAddress);
-    if (mapped.protocol() == QAbstractSocket::IPv4Protocol)
+    if (mapped.protocol() == QAbstractSocket::IPv4Protocol && reachOf(mapped) == "internet")
         links.append(QStringLiteral("quibbleton://%1:%2 (mapped IPv4, from the internet)")
                          .arg(mapped.toString())
                          .arg(port));

@@ -19,7 +19,8 @@ private slots:
                               "quibbleton://[fd00::2]:7772 (local network)",
                               "quibbleton://[2001:db8::5]:7772 (IPv6 internet)",
                               "quibbleton://203.0.113.9:7772 (mapped IPv4, from the internet)"}));
-        // No mapping, or a router that named no IPv4 address: no mapped line.
+        // A router behind another NAT, or one that named no IPv4 address: no mapped line.
+        QCOMPARE(invite::desktopLinks({}, 7772, "192.168.0.1"), QStringList());
         QCOMPARE(invite::desktopLinks({QHostAddress::LocalHost}, 8000, "not an address"),
                  QStringList{"quibbleton://127.0.0.1:8000 (this computer only)"});
     }
