@@ -4,6 +4,7 @@
 #include "shell/programfolder.h"
 #include "windows/plaintext.h"
 #include "windows/updownbox.h"
+#include "windows/webchoice.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -128,6 +129,18 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
     upDown5 = new UpDownBox(QStringLiteral("UpDown5"), QStringLiteral("edit_rejoin"), 0, 600, 10,
                             120, panel);
     numberRow(QStringLiteral("label_rejoin"), QStringLiteral("Keep Dropped Players (s):"), upDown5);
+    // Browsers: whether the rooms this program hosts serve them, and on which
+    // port (0 picks a free one). Kept at once; they count from the next room.
+    checkboxWeb =
+        checkRow(QStringLiteral("checkbox_web"), QStringLiteral("Let Browsers Join"), true);
+    upDownWeb = new UpDownBox(QStringLiteral("UpDownWeb"), QStringLiteral("edit_webport"), 0, 65535,
+                              1, DefaultWebPort, panel);
+    numberRow(QStringLiteral("label_webport"), QStringLiteral("Browser Port (0: any):"), upDownWeb);
+    connect(checkboxWeb, &QCheckBox::toggled, this, [this] {
+        upDownWeb->setEnabled(checkboxWeb->isChecked());
+        storeWebChoice();
+    });
+    connect(upDownWeb, &QSpinBox::valueChanged, this, [this] { storeWebChoice(); });
 
     auto *separator = new QFrame(panel);
     separator->setObjectName(QStringLiteral("separator"));
@@ -243,6 +256,14 @@ void Tgamestart::readSettings()
         if (ok) upDown5->setValue(seconds);
         emit rejoinSecondsChanged(rejoinSeconds());
     }
+    {
+        const webchoice::Choice web = webchoice::read(file);
+        loadingWeb = true;
+        checkboxWeb->setChecked(web.serve);
+        upDownWeb->setValue(web.port == webchoice::NextToGamePort ? DefaultWebPort : web.port);
+        upDownWeb->setEnabled(web.serve);
+        loadingWeb = false;
+    }
     checkboxAuto->setChecked(text(keyAuto, textFalse) == QLatin1String(textTrue));
     checkboxSpeed->setChecked(text(keySpeed, textFalse) == QLatin1String(textTrue));
     checkboxPlaybonus->setChecked(text(keyPlaybonus, textTrue) != QLatin1String(textFalse));
@@ -266,6 +287,18 @@ QList<QPair<QString, QString>> Tgamestart::settingsValues() const
         {QLatin1String(keyNocouch), flag(checkboxCouch->isChecked())},
         {QLatin1String(keyPlaybonus), flag(checkboxPlaybonus->isChecked())},
     };
+}
+
+webchoice::Choice Tgamestart::webChoice() const
+{
+    return {checkboxWeb->isChecked(), upDownWeb->value()};
+}
+
+void Tgamestart::storeWebChoice()
+{
+    if (loadingWeb) return;
+    if (!webchoice::write(settingsFile(), webChoice()))
+        notify(QString::fromLatin1(settingsNotSaved).arg(settingsFile()));
 }
 
 int Tgamestart::rejoinSeconds() const

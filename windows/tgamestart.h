@@ -5,6 +5,7 @@
 
 #include "net/commands.h"
 #include "windows/sidewindow.h"
+#include "windows/webchoice.h"
 
 class QCheckBox;
 class QLabel;
@@ -38,6 +39,10 @@ public:
     // How long a room of ours keeps the place of a player whose connection
     // dropped (0: not at all). Kept in the settings file's section of our own.
     int rejoinSeconds() const;
+    // Whether the rooms this program hosts serve browsers, and on which port;
+    // stored in our own section as soon as the player changes them.
+    webchoice::Choice webChoice() const;
+    static constexpr int DefaultWebPort = 7773;
     static constexpr char RejoinSection[] = "QuibbletonExtras";
     static constexpr char KeyRejoinSeconds[] = "RejoinSeconds";
 
@@ -57,11 +62,15 @@ signals:
 
 private:
     QString starter;
-    UpDownBox *upDown1 = nullptr; // play to score
-    UpDownBox *upDown2 = nullptr; // creation time
-    UpDownBox *upDown4 = nullptr; // max letters
-    UpDownBox *upDown3 = nullptr; // letters in bonus
-    UpDownBox *upDown5 = nullptr; // rejoin time
+    UpDownBox *upDown1 = nullptr;   // play to score
+    UpDownBox *upDown2 = nullptr;   // creation time
+    UpDownBox *upDown4 = nullptr;   // max letters
+    UpDownBox *upDown3 = nullptr;   // letters in bonus
+    UpDownBox *upDown5 = nullptr;   // rejoin time
+    UpDownBox *upDownWeb = nullptr; // browser port
+    QCheckBox *checkboxWeb = nullptr;
+    bool loadingWeb = false;
+    void storeWebChoice();
     QCheckBox *checkboxSpeed = nullptr;
     QCheckBox *checkboxCouch = nullptr;
     QCheckBox *checkboxTeam = nullptr;

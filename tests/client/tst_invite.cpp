@@ -1,6 +1,7 @@
 // A room this program hosts is open to browsers: its web port follows the
 // player's choice, the Invite window lists the links with a QR code and a
 // Copy button, and a page that joins shows up on the hosting player's board.
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include "host/tserver.h"
 #include "web/invitelinks.h"
 #include "web/webserver.h"
+#include "windows/tgamestart.h"
 #include "windows/tinvite.h"
 #include "windows/webchoice.h"
 
@@ -71,7 +73,10 @@ void TestInvite::soloRoomServesBrowsers()
 void TestInvite::browsersSwitchedOff()
 {
     ChatFixture f;
-    QVERIFY(webchoice::write(f.settingsFile(), {false, 0}));
+    // The player's choice in the game options is kept at once.
+    Tgamestart *options = f.chat->sideWindows().gamestart;
+    options->findChild<QCheckBox *>(QStringLiteral("checkbox_web"))->setChecked(false);
+    QCOMPARE(webchoice::read(f.settingsFile()).serve, false);
     f.chat->setGamePort(testsupport::freePort());
     f.chat->processparams({});
     QTRY_VERIFY(f.chat->server() && f.chat->server()->listeningPort() != 0);
