@@ -186,6 +186,7 @@ public:
 struct Relay
 {
     double p50 = 0, p99 = 0, max = 0;
+    double firstP50 = 0, firstP99 = 0; // the earliest receipt of each line
     int receipts = 0, lost = 0;
     bool ok = false;
 };
@@ -216,6 +217,15 @@ Relay relay(bool web, int lines)
             else
                 values.push_back(double(a[seq] - room.sentAt[seq]) / 1e6);
         }
+    std::vector<double> firsts;
+    for (int seq = 0; seq < lines; ++seq) {
+        qint64 first = -1;
+        for (const auto &a : room.arrivals)
+            if (a[seq] >= 0 && (first < 0 || a[seq] < first)) first = a[seq];
+        if (first >= 0) firsts.push_back(double(first - room.sentAt[seq]) / 1e6);
+    }
+    out.firstP50 = percentile(firsts, 0.5);
+    out.firstP99 = percentile(firsts, 0.99);
     out.receipts = int(values.size());
     out.p50 = percentile(values, 0.5);
     out.p99 = percentile(values, 0.99);
@@ -249,11 +259,15 @@ int main(int argc, char *argv[])
     const Relay web = relay(true, messages);
     std::printf("relay to %d players, %d lines, one every 50 ms (ms send to receipt)\n", Players,
                 messages);
-    std::printf("  %-8s %8s %8s %8s %9s %5s\n", "players", "p50", "p99", "max", "receipts", "lost");
+    std::printf("  %-8s %8s %8s %8s %10s %10s %9s %5s\n", "players", "p50", "p99", "max",
+                "first p50", "first p99", "receipts", "lost");
     for (const auto &[label, r] : {std::pair<const char *, Relay>{"tcp", tcp}, {"web", web}})
-        std::printf("  %-8s %8.3f %8.3f %8.3f %9d %5d%s\n", label, r.p50, r.p99, r.max, r.receipts,
-                    r.lost, r.ok ? "" : "  (room failed)");
-    std::printf("  web p99 / tcp p99: %.2f\n", tcp.p99 > 0 ? web.p99 / tcp.p99 : 0.0);
+        std::printf("  %-8s %8.3f %8.3f %8.3f %10.3f %10.3f %9d %5d%s\n", label, r.p50, r.p99,
+                    r.max, r.firstP50, r.firstP99, r.receipts, r.lost,
+                    r.ok ? "" : "  (room failed)");
+    std::printf("  web p99 / tcp p99: %.2f, first receipt: %.2f\n",
+                tcp.p99 > 0 ? web.p99 / tcp.p99 : 0.0,
+                tcp.firstP99 > 0 ? web.firstP99 / tcp.firstP99 : 0.0);
 
     std::printf("host resident memory\n");
     std::printf("  empty room:                 %s\n", memoryWith(false, 0).constData());
