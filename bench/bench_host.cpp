@@ -27,10 +27,16 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/benchsupport.h"
 #include "net/commands.h"
 #include "tests/support/testsupport.h"
 
 namespace {
+
+using benchsupport::pause;
+using benchsupport::percentile;
+using benchsupport::statusLine;
+using benchsupport::waitFor;
 
 QElapsedTimer clockNs;
 const int Players = 15;
@@ -100,29 +106,6 @@ private:
     QByteArray pending;
 };
 
-// Runs the event loop until the condition holds. The loop blocks between
-// events (a socket's data wakes it at once), so receipts are timestamped when
-// they arrive; QTest::qWait would sleep through them in 10 ms steps.
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 10000)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > timeoutMs) return false;
-        QEventLoop slice;
-        QTimer::singleShot(1, Qt::PreciseTimer, &slice, &QEventLoop::quit);
-        slice.exec();
-    }
-    return true;
-}
-
-void pause(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // CPU time of all the process's threads in nanoseconds, from the scheduler.
 qint64 cpuNs(qint64 pid)
 {
@@ -135,24 +118,6 @@ qint64 cpuNs(qint64 pid)
     }
     return total;
 }
-
-QByteArray statusLine(qint64 pid, const QByteArray &key)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return "?";
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).simplified();
-    return "?";
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[index];
-}
-
 struct Latency
 {
     double p50 = 0, p99 = 0, max = 0;

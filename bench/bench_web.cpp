@@ -23,50 +23,19 @@
 #include <memory>
 #include <vector>
 
+#include "bench/benchsupport.h"
 #include "net/commands.h"
 #include "tests/support/testsupport.h"
 
 namespace {
 
+using benchsupport::pause;
+using benchsupport::percentile;
+using benchsupport::statusLine;
+using benchsupport::waitFor;
+
 QElapsedTimer clockNs;
 const int Players = 15;
-
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 10000)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > timeoutMs) return false;
-        QEventLoop slice;
-        QTimer::singleShot(1, Qt::PreciseTimer, &slice, &QEventLoop::quit);
-        slice.exec();
-    }
-    return true;
-}
-
-void pause(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-QByteArray statusLine(qint64 pid, const QByteArray &key)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return "?";
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).simplified();
-    return "?";
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[index];
-}
 
 // One player, over TCP or through the web port; it timestamps each tagged
 // chat line ("#<seq>|") it receives.
