@@ -20,7 +20,7 @@
 //     their phrases; button "Chatter sounds" and the sound buttons ("Doh", ...);
 //     under "Chat settings": "Text colour", "Action colour", textboxes
 //     "Phrase Button 1:" to "Phrase Button 10:" and button "Done"
-//   button "Mute sounds" / "Unmute sounds"
+//   button "Mute sounds" / "Unmute sounds"; button "Leave" for a seated player
 //   button "Remove players" (aria-pressed) for the hosting player, which shows a
 //     button "Remove NAME" on each board row and spy
 //   log "Chat messages"
@@ -28,7 +28,7 @@ import { Game } from './state.js';
 import { View, ChatView, nextFrame } from './view.js';
 import {
   DefaultPhrases, DefaultOptions, ChatterSounds, OptionLimits, clampOption, colourFromCss, colourToCss,
-  White, Silver, send,
+  White, Silver,
 } from './protocol.js';
 
 const $ = (id) => document.getElementById(id);
@@ -50,7 +50,29 @@ function save(key, value) {
   }
 }
 
-// The id this browser joins with (it will let a dropped browser rejoin).
+// The seat this tab holds: the name it joined with while it is in the room.
+// It lasts over a reload (and a tab the browser reopens), so the page joins
+// again by itself; another tab of the browser starts at the join form.
+const SeatKey = Store + 'seat';
+function seatName() {
+  try {
+    const name = JSON.parse(sessionStorage.getItem(SeatKey));
+    return typeof name === 'string' ? name : '';
+  } catch {
+    return '';
+  }
+}
+function keepSeat(name) {
+  try {
+    if (name) sessionStorage.setItem(SeatKey, JSON.stringify(name));
+    else sessionStorage.removeItem(SeatKey);
+  } catch {
+    // storage refused: a reload shows the join form
+  }
+}
+
+// The id this browser joins with: the host gives a dropped browser its seat
+// back by it.
 function browserToken() {
   let token = load('token', '');
   if (typeof token !== 'string' || !/^[A-Za-z0-9_-]{16,64}$/.test(token)) {
@@ -123,6 +145,7 @@ const chatView = new ChatView($('chatLog'));
 let socket = null;
 let pendingJoin = false;
 let rejoin = false;
+let seated = false;
 let retryMs = 1000;
 let categories = { combo: ['General'], fixed: ['General'] };
 let textColour = load('textColour', White);
@@ -184,11 +207,15 @@ function bringStageIntoView() {
 
 // Focus left on a control the stage just hid goes to the new stage's first
 // control, so a keyboard player goes on from there.
+// Focus left on a control the stage just hid goes to the new stage's heading
+// (or the game area), never to its first button: a focus ring on an answer or
+// a team would look like a choice already made. Tab goes on from there.
 function rescueFocus() {
   const active = document.activeElement;
   if (active && active !== document.body && active.offsetParent !== null) return;
-  const first = [...$('stage').querySelectorAll('.panel button')].find((e) => e.offsetParent !== null && !e.disabled);
-  (first || $('stage')).focus({ preventScroll: true });
+  const heading = [...$('stage').querySelectorAll('.panel h2')].find((e) => e.offsetParent !== null);
+  if (heading) heading.tabIndex = -1;
+  (heading || $('stage')).focus({ preventScroll: true });
 }
 
 function focusSoon(id) {
@@ -213,6 +240,13 @@ function connect() {
     if (typeof event.data !== 'string') return;
     const word = event.data.slice(0, event.data.indexOf('+'));
     apply(game.handle(event.data, (error) => console.warn(error.message)));
+    if (game.s.loggedIn !== seated) {
+      seated = game.s.loggedIn;
+      if (seated) keepSeat(game.s.ownName);
+    }
+    // The room closed this seat (left, removed, the room ended): a reload
+    // starts at the join form. A lost one is joined again.
+    if (word === 'WEB_left' && game.s.leftReason !== 'lost') keepSeat('');
     if (word === 'WEB_hello') {
       retryMs = 1000;
       setJoinNote('');
@@ -238,11 +272,13 @@ function connect() {
   });
 }
 
-// Closing the page, or going to another one, is leaving on purpose; a phone
-// that only hides the page (locked, another app) keeps its seat.
-window.addEventListener('pagehide', (event) => {
-  if (event.persisted || !socket || socket.readyState !== WebSocket.OPEN) return;
-  if (game.s.loggedIn && game.s.ownSlot > 0) socket.send(send.leaving(game.s.ownSlot));
+// Leaving on purpose is the Leave button only. A reload fires pagehide as a
+// closed tab does, so the page says nothing when it goes: the host keeps a
+// dropped seat for a while, and the reloaded page (or the tab opened again)
+// takes it back by itself. A tab closed for good is let go when that time is up.
+$('leave').addEventListener('click', () => {
+  keepSeat('');
+  apply(game.leave());
 });
 
 function setJoinNote(text) {
@@ -547,5 +583,10 @@ fetch('/categories.json')
   .catch(() => {});
 
 $('name').value = typeof load('name', '') === 'string' ? load('name', '') : '';
+// Seated before this page was loaded: join again as soon as the host answers.
+if (seatName()) {
+  $('name').value = seatName();
+  rejoin = true;
+}
 view.render();
 connect();

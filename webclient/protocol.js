@@ -13,6 +13,9 @@ export const MaxTextBytes = 4096;
 export const MaxNameBytes = 256;
 export const BoardSlots = 12;
 export const LastSlot = 15;
+// A player whose connection dropped arrives again under its name and this,
+// while the host keeps its place.
+export const AwaySuffix = ' (away)';
 
 // A number field that does not convert abandons the message it came in.
 export class ParseError extends Error {
@@ -283,8 +286,8 @@ export const send = {
   acro: (slot, typed) => `CMD_acro+${slot}+${acroToWire(cutText(typed, MaxTextBytes))}`,
   choosenacro: (slot, voted) => `CMD_choosenacro+${slot}+${voted}+`,
   chooseteam: (slot, team) => `CMD_chooseteam+${slot}+${team}+`,
-  // The player leaves on purpose (the page is closed): the host lets the seat
-  // go at once instead of keeping it for a return.
+  // The player leaves on purpose (the page's Leave button): the host lets the
+  // seat go at once instead of keeping it for a return.
   leaving: (slot) => `CMD_leaving+${slot}+`,
 };
 
@@ -391,6 +394,12 @@ export const Messages = {
       acros.push({ slot, text: acroFromWire(reader.field()) });
     }
     return { acros };
+  } },
+  // A returning player's own answer of this round, in its wire form.
+  CMD_youracro: { fields: '+slot +acro', read(r) {
+    const reader = new FieldReader(r);
+    const slot = reader.number();
+    return { slot, text: acroFromWire(reader.rest()) };
   } },
   CMD_dovote: { fields: '+slot', read: () => ({}) },
   CMD_updatetime: { fields: '+seconds', read: (r) => ({ seconds: wholeNumber(r) }) },

@@ -3,11 +3,13 @@
 // effects (chat lines, sounds, frames to send) for the page to carry out.
 import {
   readMessage, send, toNumber, BoardSlots, LastSlot, Yellow, White, Blue, DepartureColour,
-  ChatterSounds, PhrasePauseMs, GameVersionFallback,
+  ChatterSounds, PhrasePauseMs, GameVersionFallback, AwaySuffix,
 } from './protocol.js';
 
 export const Waiting = '<Waiting>';
 export const WelcomeStatus = 'Welcome to Quibbleton!';
+export const TeamStatus = 'Choose Your Team';
+export const VotingStatus = 'Voting Stage';
 const CategoryStageSeconds = 18;
 const VotingSeconds = 33;
 
@@ -53,7 +55,7 @@ export function gameSummary(g) {
 }
 
 function emptyRow() {
-  return { name: null, score: '0', bonus: '', entered: false, team: 1, bold: false };
+  return { name: null, score: '0', bonus: '', entered: false, team: 1, bold: false, away: false };
 }
 
 export class Game {
@@ -165,6 +167,8 @@ export class Game {
 
   // ---- login, arrivals and departures
 
+  // A returning player is moved into its kept slot with a second one: every
+  // one names the current slot and is answered.
   CMD_sendlogininfo(m) {
     if (m.slot < 1 || m.slot > LastSlot || !this.s.joined) return;
     this.s.ownSlot = m.slot;
@@ -179,7 +183,15 @@ export class Game {
   CMD_newplayerinfo(m) {
     const s = this.s;
     if (m.slot < 1 || m.slot > LastSlot) return;
-    if (m.slot === s.ownSlot) {
+    // A player whose connection dropped arrives again under its away name, and
+    // once more under its own when it is back: the host's notices tell of both,
+    // and the row keeps its score.
+    const away = m.name.endsWith(AwaySuffix);
+    const before = m.slot > BoardSlots ? s.spies.get(m.slot) : s.board[m.slot].name;
+    const same = m.slot !== s.ownSlot && !!m.name && (away || before === m.name || before === m.name + AwaySuffix);
+    if (same) {
+      // no arrival
+    } else if (m.slot === s.ownSlot) {
       this.chat(Texts.connected, Yellow);
       for (const line of ratingNotice(s.rating)) this.chat(line, Yellow);
       this.fx.announce = Texts.connected;
@@ -189,11 +201,12 @@ export class Game {
     }
     if (m.slot > BoardSlots) {
       s.spies.set(m.slot, m.name);
-      this.chat(m.slot === s.ownSlot ? Texts.spying : m.name + Texts.isSpying, Yellow);
+      if (!same) this.chat(m.slot === s.ownSlot ? Texts.spying : m.name + Texts.isSpying, Yellow);
     } else {
       const row = s.board[m.slot];
       row.name = m.name;
-      row.score = '0';
+      row.away = away;
+      if (!same) row.score = '0';
     }
   }
   CMD_existingplayers(m) {
@@ -206,6 +219,7 @@ export class Game {
       const row = s.board[m.slot];
       if (row.name !== null) this.chat(row.name + Texts.disconnected, DepartureColour);
       row.name = null;
+      row.away = false;
     }
     if (m.slot > BoardSlots && s.spies.has(m.slot) && s.spies.get(m.slot) === m.name) {
       this.chat(m.name + Texts.hasLeft, DepartureColour);
@@ -287,6 +301,7 @@ export class Game {
     this.s.teamTotals = { yellow: '0', white: '0' };
     this.s.team = 0;
     this.setStage('team');
+    this.s.status = TeamStatus;
     this.fx.announce = 'A team game has started. Choose your team.';
   }
   CMD_stats(m) {
@@ -301,9 +316,20 @@ export class Game {
       s.wait = true;
       return;
     }
-    this.setStage('team');
     s.teamTotals = { yellow: '0', white: '0' };
-    for (const { slot, team } of m.teams) if ((team === 1 || team === 2) && s.board[slot]) s.board[slot].team = team;
+    s.team = 0;
+    for (const { slot, team } of m.teams) {
+      if ((team !== 1 && team !== 2) || !s.board[slot]) continue;
+      s.board[slot].team = team;
+      if (slot === s.ownSlot) s.team = team;
+    }
+    // A returning player that has its team already is not asked again.
+    if (s.team) {
+      this.setStage('none');
+      return;
+    }
+    this.setStage('team');
+    s.status = TeamStatus;
   }
   CMD_histeam(m) {
     const s = this.s;
@@ -369,6 +395,14 @@ export class Game {
     this.sound('acro' + Math.floor(this.random() * 4));
     this.fx.announce = `${s.answer.visible ? 'Write your acro. ' : ''}Letters: ${[...s.letters].join(' ')}`;
   }
+  // Back in the answer stage: the answer the host kept is this player's.
+  CMD_youracro(m) {
+    const s = this.s;
+    if (m.slot !== s.ownSlot || s.stage !== 'creating' || !s.answer.visible) return;
+    Object.assign(s.answer, {
+      text: m.text, sent: m.text, edited: true, colour: 'black', accepted: true, warning: false, pending: false,
+    });
+  }
   CMD_entered(m) {
     if (m.slot !== null && m.slot >= 1 && m.slot <= BoardSlots) this.s.board[m.slot].entered = true;
   }
@@ -392,12 +426,13 @@ export class Game {
       for (let p = 0; p < 11; p++) if (!s.acros.has(order[p])) [order[p], order[p + 1]] = [order[p + 1], order[p]];
     }
     this.setStage('voting');
+    // Spies get no CMD_dovote: the list itself opens voting for everybody.
+    s.status = VotingStatus;
+    this.startTimer(VotingSeconds);
     this.fx.announce = 'Vote for the best answer.';
   }
   CMD_dovote() {
-    if (this.s.ownSlot < 13) this.sound('vote');
-    this.startTimer(VotingSeconds);
-    this.s.status = 'Voting Stage';
+    if (this.s.ownSlot <= BoardSlots) this.sound('vote');
   }
   CMD_updatetime(m) {
     this.s.secondsLeft = m.seconds;
@@ -530,6 +565,7 @@ export class Game {
     s.ownName = name;
     s.joined = true;
     s.full = false;
+    s.leaving = false;
     // A new seat in the room: nothing of an earlier visit stays on the screen.
     s.board = Array.from({ length: BoardSlots + 1 }, emptyRow);
     s.spies = new Map();
@@ -540,6 +576,16 @@ export class Game {
       status: WelcomeStatus, winner: '', wonRound: '', bonusPlayers: '', showBonusCaption: false, votingOpen: false,
     });
     this.out(send.webJoin(token));
+    return this.fx;
+  }
+  // Leaving on purpose: the host lets the seat go at once, then the server
+  // says WEB_left.
+  leave() {
+    this.begin();
+    const s = this.s;
+    if (!s.loggedIn || s.leaving) return this.fx;
+    s.leaving = true;
+    this.out(send.leaving(s.ownSlot));
     return this.fx;
   }
   chatLine(text, textColour, actionColour) {

@@ -121,6 +121,7 @@ export class View {
       setText($('teamWhiteTotal'), 'White: ' + totals.white);
     }
     show($('newGame'), s.rights && s.loggedIn && s.gameRunning && !this.optionsOpen);
+    show($('leave'), s.joined && s.loggedIn && !s.leaving);
   }
 
   renderTime(s) {
@@ -211,7 +212,6 @@ export class View {
   }
 
   renderCreating(s) {
-    setText($('categoryShown'), s.category);
     setText($('letters'), s.letters);
     const a = s.answer;
     show($('acroForm'), a.visible);
@@ -262,7 +262,7 @@ export class View {
       }
       if (own) {
         target.classList.add('own');
-        target.appendChild(el('span', 'tag', 'yours'));
+        target.appendChild(el('span', 'tag', 'Yours'));
       }
       const meta = el('span', 'meta');
       node.append(target, meta);
@@ -329,7 +329,7 @@ export class View {
     setText(r.mark, row.entered ? '✓' : '');
     r.mark.setAttribute('title', row.entered ? 'has answered' : '');
     r.node.classList.toggle('answered', row.entered);
-    r.node.classList.toggle('away', row.name === null);
+    r.node.classList.toggle('away', row.name === null || row.away);
     r.node.classList.toggle('me', slot === s.ownSlot);
     r.node.classList.toggle('leader', row.bold);
     r.node.classList.toggle('white', row.team === 2);
@@ -358,7 +358,7 @@ export class View {
     this.spyKey = key;
     const nodes = [];
     for (const [slot, name] of [...s.spies].sort((a, b) => a[0] - b[0])) {
-      const item = el('li', 'spy', `${slot}: ${name}`);
+      const item = el('li', 'spy', name);
       if (kickable && slot !== s.ownSlot) {
         const kick = el('button', 'kick', 'Remove');
         kick.type = 'button';

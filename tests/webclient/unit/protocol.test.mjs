@@ -52,6 +52,8 @@ test('every message the host sends reads as the desktop reads it', () => {
     ['CMD_entered+x', { slot: null }],
     ['CMD_anacro+2+Plus~Minus Quiz+5+<b>x</b>', { acros: [{ slot: 2, text: 'Plus+Minus Quiz' }, { slot: 5, text: '<b>x</b>' }] }],
     ['CMD_updatetime+-2', { seconds: -2 }],
+    ['CMD_youracro+2+Plus~Minus Quiz', { slot: 2, text: 'Plus+Minus Quiz' }],
+    ['CMD_action+Bob is back.|clYellow', { line: 'Bob is back.', colour: 0x00ffff }],
     ['CMD_thevotes+y+n+y+2+Ann+3', { records: [{ won: true, counted: 'n', speed: true, slot: 2, name: 'Ann', votes: '3' }] }],
     ['CMD_postscores+t+5+7+1+12+3+2+0+0', { teamGame: true, yellow: '5', white: '7', scores: [{ slot: 1, total: '12', points: '3' }, { slot: 2, total: '0', points: '0' }] }],
     ['CMD_playasound+3+wave4+', { slotText: '3', name: 'wave4' }],
@@ -64,7 +66,7 @@ test('every message the host sends reads as the desktop reads it', () => {
     const got = readMessage(frame);
     for (const [key, value] of Object.entries(want)) assert.deepEqual(got[key], value, `${frame}: ${key}`);
   }
-  for (const bad of ['CMD_sendlogininfo+x', 'CMD_updatetime+1 ', 'CMD_inbonus+2,x', 'CMD_anacro+x+a', 'CMD_histeam+1+x']) {
+  for (const bad of ['CMD_sendlogininfo+x', 'CMD_updatetime+1 ', 'CMD_inbonus+2,x', 'CMD_anacro+x+a', 'CMD_histeam+1+x', 'CMD_youracro+x+a']) {
     assert.throws(() => readMessage(bad), ParseError, bad);
   }
 });
@@ -116,6 +118,7 @@ test('the other messages the page sends', () => {
   assert.equal(send.chooseteam(6, 2), 'CMD_chooseteam+6+2+');
   assert.equal(send.playasound(3, 12), 'CMD_playasound+3+wave12+');
   assert.equal(send.logininfo(5, '1.0.21', 'Bob'), 'CMD_logininfo+5+1.0.21+Bob');
+  assert.equal(send.leaving(5), 'CMD_leaving+5+');
   assert.equal(cutText('aé', 2), 'a');
   assert.equal(cutText('abc', 0), '');
 });
