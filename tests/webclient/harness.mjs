@@ -220,6 +220,7 @@ export class Player {
   }
 
   async join(name) {
+    this.name = name;
     await this.type(ax('Name', 'textbox'), name);
     await this.press(ax('Join', 'button'));
     await this.frame(this.received, (f) => f.startsWith('CMD_newplayerinfo+') && this.slot !== 0 &&

@@ -6,7 +6,7 @@ import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import http from 'node:http';
 import { randomBytes } from 'node:crypto';
-import { DESKTOP, PHONE, Player, acroFor, ax, launchBrowser, startHost } from '../harness.mjs';
+import { DESKTOP, PHONE, Player, WAIT_MS, acroFor, ax, launchBrowser, startHost } from '../harness.mjs';
 
 const TICK_MS = process.env.QUIB_E2E_TICK_MS ?? '150';
 let host;
@@ -104,8 +104,10 @@ const lettersOf = (text) => text.replace(/[^A-Za-z]/g, '').toUpperCase();
 // leader answers first and votes for the computer player, the other page votes for the
 // leader. By the rules the leader then wins the round, whatever the computer player does
 // (most votes, ties to the earliest answer), and so chooses the next category.
-async function play(p, partner, { team, tails, leads, pick, categories, phoneFaults }) {
-  const did = { team: 0, chose: [], answered: 0, voted: 0 };
+// `reloadIn`: the round in which the page is reloaded once it has answered.
+async function play(p, partner, { team, tails, leads, pick, categories, phoneFaults, reloadIn }) {
+  const did = { team: 0, chose: [], answered: 0, voted: 0, reloaded: '' };
+  const partnerSlot = partner.slot; // the partner's page may be away for a moment
   let round = 0;
   const leading = () => round % 2 === leads;
   const check = async (stage) => {
@@ -161,7 +163,7 @@ async function play(p, partner, { team, tails, leads, pick, categories, phoneFau
       if (bonus && !bonus.includes(p.slot)) continue;
       const letters = field(rest, 1);
       await p.text(ax('Letters'), (t) => lettersOf(t) === letters);
-      if (!bonus && !leading()) await p.frame(p.received, (r) => r === `CMD_entered+${partner.slot}`, at);
+      if (!bonus && !leading()) await p.frame(p.received, (r) => r === `CMD_entered+${partnerSlot}`, at);
       mine = acroFor(letters, tails);
       const box = await p.type(ax('Your acro', 'textbox'), mine);
       // Above the fold on a phone: the keyboard would cover anything lower.
@@ -179,6 +181,9 @@ async function play(p, partner, { team, tails, leads, pick, categories, phoneFau
       mine = cleaned;
       await p.frame(p.received, (r) => r === `CMD_entered+${p.slot}`, at);
       ++did.answered;
+      if (round === reloadIn) {
+        ({ at, to: did.reloaded } = await reloadSeated(p, mine));
+      }
     } else if (word === 'CMD_anacro') {
       const listed = new Map();
       const items = rest.split('+');
@@ -189,13 +194,13 @@ async function play(p, partner, { team, tails, leads, pick, categories, phoneFau
         assert.ok(!own || (await own.evaluate((e) => e.disabled)), 'own answer cannot be voted for');
       }
       // Every other answer is a button.
-      let target = !leading() && listed.has(partner.slot) ? partner.slot : 0;
+      let target = !leading() && listed.has(partnerSlot) ? partnerSlot : 0;
       for (const [slot, acro] of listed) {
         if (slot === p.slot) continue;
         await p.find(ax(acro, 'button'));
-        if (target === 0 && slot !== partner.slot) target = slot;
+        if (target === 0 && slot !== partnerSlot) target = slot;
       }
-      if (target === 0 && listed.has(partner.slot)) target = partner.slot;
+      if (target === 0 && listed.has(partnerSlot)) target = partnerSlot;
       if (target === 0) continue;
       await check('voting');
       await p.press(ax(listed.get(target), 'button'));
@@ -207,6 +212,32 @@ async function play(p, partner, { team, tails, leads, pick, categories, phoneFau
       return { winner: rest, did };
     }
   }
+}
+
+// Reloads a seated page during answer entry: it must come back to its seat by itself (no
+// typing), with its board row and score, and its answer when the round is still open.
+// Returns the index from which the game goes on and the stage it came back to.
+async function reloadSeated(p, answer) {
+  const slot = p.slot;
+  const rows = () => p.page.$$eval('li', (list) => list.map((e) => e.getAttribute('aria-label') ?? ''));
+  const row = (await rows()).find((r) => r.startsWith(`${p.name}, `));
+  const kept = row.slice(0, row.indexOf(' points') + ' points'.length); // "name, N points"
+  const joins = p.sent.filter((s) => s.startsWith('WEB_join+'));
+  const from = p.received.length;
+  await p.page.reload();
+  // The host lands it in the stage it left (or, had answer entry closed meanwhile, voting).
+  const { text, at } = await p.frame(p.received, (f) => /^CMD_(youracro|anacro|noanswer)\+/.test(f), from);
+  assert.equal(p.slot, slot, 'the same slot');
+  assert.deepEqual(p.sent.filter((s) => s.startsWith('WEB_join+')), [...joins, joins[0]], 'joined again with its token');
+  assert.ok(!p.sent.some((s) => s.startsWith('CMD_leaving+')), 'a reload is no leave');
+  await p.page.waitForFunction((k) => [...document.querySelectorAll('li')].some((li) =>
+    (li.getAttribute('aria-label') ?? '').startsWith(k)), { timeout: WAIT_MS }, kept);
+  assert.equal(await p.page.$(ax('Join', 'button')), null, 'no join form');
+  if (!text.startsWith('CMD_youracro+')) return { at: at - 1, to: 'voting' };
+  await p.find(ax('Leave', 'button'));
+  await p.shows('Answer Accepted');
+  assert.equal(await (await p.find(ax('Your acro', 'textbox'))).evaluate((e) => e.value), answer);
+  return { at, to: 'answer entry' };
 }
 
 test('a phone and a desktop browser play a whole team game with a computer player', async (t) => {
@@ -244,13 +275,15 @@ test('a phone and a desktop browser play a whole team game with a computer playe
 
   const [a, b] = await Promise.all([
     play(ann, bob, { team: 1, tails: ['<svg/onload=alert(2)>', 'ee'], leads: 1, pick: '<u>Dogs</u> & <s>cats</s>', categories: listed, phoneFaults }),
-    play(bob, ann, { team: 2, tails: ['<u>Dogs</u>', 'oo', 'twats'], leads: 0, categories: listed }),
+    play(bob, ann, { team: 2, tails: ['<u>Dogs</u>', 'oo', 'twats'], leads: 0, categories: listed, reloadIn: 3 }),
   ]);
 
   t.diagnostic(`winner ${a.winner}; phone ${JSON.stringify(a.did)}; desktop ${JSON.stringify(b.did)}`);
   assert.equal(a.winner, b.winner);
   assert.match(a.winner, /^The (Yellow|White) Team$/);
   assert.deepEqual([a.did.team, b.did.team], [1, 2], 'teams as chosen');
+  assert.ok(b.did.reloaded, 'the desktop page was reloaded mid-game');
+  assert.equal(a.did.reloaded, '');
   for (const { did } of [a, b]) {
     assert.ok(did.answered >= 3 && did.voted >= 3, JSON.stringify(did));
   }
