@@ -148,35 +148,26 @@ test('bonus round, winner, chatter sounds and the phrase pause', () => {
   assert.deepEqual([g.s.stage, g.s.winner, g.caption(2), g.s.gameRunning], ['none', '', '<Waiting>', false]);
 });
 
-test('a return: the kept slot, away rows that keep their scores, the kept answer, leaving', () => {
+test('a return: the kept slot, away rows keeping their scores, the kept answer; status lines; leaving', () => {
   const g = joined(4);
-  g.handle('CMD_newplayerinfo+1+Ann');
-  g.handle('CMD_newplayerinfo+13+Eve');
-  g.handle('CMD_postscores+f+0+0+1+7+0');
-  for (const [frame, away] of [['CMD_newplayerinfo+1+Ann (away)', true], ['CMD_newplayerinfo+1+Ann', false]]) {
-    assert.deepEqual(lines(g.handle(frame)), [], frame); // no arrival line
-    assert.deepEqual([g.s.board[1].score, g.s.board[1].away], ['7', away], frame);
+  for (const f of ['CMD_newplayerinfo+1+Ann', 'CMD_newplayerinfo+13+Eve', 'CMD_postscores+f+0+0+1+7+0']) g.handle(f);
+  // Away and back, a spy away, a player first seen away: no arrival lines, the row's score stays.
+  for (const [frame, away] of [['CMD_newplayerinfo+1+Ann (away)', true], ['CMD_newplayerinfo+1+Ann', false],
+    ['CMD_newplayerinfo+13+Eve (away)'], ['CMD_existingplayers+3+Cy (away)']]) {
+    assert.deepEqual(lines(g.handle(frame)), [], frame);
+    if (away !== undefined) assert.deepEqual([g.s.board[1].score, g.s.board[1].away], ['7', away], frame);
   }
-  assert.deepEqual(lines(g.handle('CMD_newplayerinfo+13+Eve (away)')), []);
-  assert.deepEqual(lines(g.handle('CMD_existingplayers+3+Cy (away)')), []); // seen away first: no arrival either
-  // Moved into the kept slot: the second login is answered for it.
-  assert.deepEqual(g.handle('CMD_sendlogininfo+2').send, ['CMD_logininfo+2+1.0.21+Zed']);
+  assert.deepEqual(g.handle('CMD_sendlogininfo+2').send, ['CMD_logininfo+2+1.0.21+Zed']); // into the kept slot
   g.handle('CMD_stats+2+30+60+t+1+1+2+2');
   assert.deepEqual([g.s.team, g.s.stage], [2, 'none']); // its team kept: not asked again
   g.handle('CMD_theletters+3+BRD');
   g.handle('CMD_youracro+2+Big~Red Dog');
   g.handle('CMD_youracro+1+Not Mine');
-  const a = g.s.answer;
-  assert.deepEqual([a.text, a.accepted, a.colour], ['Big+Red Dog', true, 'black']);
-  assert.deepEqual(g.leave().send, ['CMD_leaving+2+']);
-  assert.deepEqual(g.leave().send, []);
-});
-
-test('the status line follows team choice and voting, for spies too', () => {
-  const g = joined(13);
-  g.handle('CMD_teamgame+Ann+25+45+t+8+f+f+');
-  assert.equal(g.s.status, 'Choose Your Team');
-  g.handle('CMD_theletters+3+BRD');
-  g.handle('CMD_anacro+1+Big Red Dog');
-  assert.deepEqual([g.s.status, g.s.timerRunning], ['Voting Stage', true]);
+  assert.deepEqual([g.s.answer.text, g.s.answer.accepted], ['Big+Red Dog', true]);
+  assert.deepEqual([g.leave().send, g.leave().send], [['CMD_leaving+2+'], []]);
+  const spy = joined(13);
+  spy.handle('CMD_teamgame+Ann+25+45+t+8+f+f+');
+  assert.equal(spy.s.status, 'Choose Your Team');
+  spy.handle('CMD_anacro+1+Big Red Dog'); // spies get no CMD_dovote
+  assert.deepEqual([spy.s.status, spy.s.timerRunning], ['Voting Stage', true]);
 });
