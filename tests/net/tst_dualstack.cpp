@@ -2,6 +2,7 @@
 // address a name has, in turn. Loopback only: ::1 and 127.0.0.1.
 #include <QTcpServer>
 #include <QtTest>
+#include <memory>
 
 #include "net/tsock.h"
 
@@ -52,14 +53,15 @@ private slots:
         TSock *accepted = nullptr;
         listener.OnAccept = [&](TSock *s) { s->Accept(accepted); };
         listener.setListen(true);
+        Reports r; // outlives the socket, whose close it still hears
         TSock client;
-        Reports r;
         r.watch(client);
         client.setHostName(hostName);
         client.setPortName(QString::number(listener.LocalPort()));
         client.Open();
         QVERIFY2(waitConnected(client, r), qPrintable(r.infos.join('|')));
         QVERIFY(QTest::qWaitFor([&] { return accepted != nullptr; }, 5000));
+        std::unique_ptr<TSock> owned(accepted);
         // IPv4 peers of the IPv6 socket are shown in plain dotted form.
         QCOMPARE(accepted->RemoteAddress(), seenAs);
         QCOMPARE(accepted->HostName(), seenAs);
@@ -87,8 +89,8 @@ private slots:
         if (!v6First) std::reverse(both.begin(), both.end());
         const QString name = QStringLiteral("both-%1-%2.test").arg(serverOnV6).arg(v6First);
         TSock::rememberHost(name, both);
+        Reports r; // outlives the socket, whose close it still hears
         TSock client;
-        Reports r;
         r.watch(client);
         client.setHostName(name);
         client.setPortName(QString::number(server.serverPort()));
@@ -107,8 +109,8 @@ private slots:
         TSock::rememberHost(
             QStringLiteral("nobody.test"),
             {QHostAddress(QHostAddress::LocalHostIPv6), QHostAddress(QHostAddress::LocalHost)});
+        Reports r; // outlives the socket, whose close it still hears
         TSock client;
-        Reports r;
         r.watch(client);
         client.setHostName(QStringLiteral("nobody.test"));
         client.setPortName(QString::number(port));
