@@ -39,9 +39,13 @@ const char *const BuiltInPrepositions =
     "versus via with within without yet";
 const char *const BuiltInPronouns = "everybody he i it nobody she somebody they we you";
 
-// Words a computer player never writes, beyond the family filter's list.
+// Words a computer player never writes, beyond the family filter's list. WordNet
+// lists some slurs as plain synonyms in neutral senses, with nothing to mark them.
 const char *const NeverWritten = "ass bastard crap damn piss shit spic whore cock tit bitch "
-                                 "slut hell nigger nigga kike chink dyke fag faggot retard";
+                                 "slut hell nigger nigga kike chink dyke fag faggot retard "
+                                 "abo gook wop dago jap paki honky coon kraut wetback redskin "
+                                 "squaw yid hymie towelhead raghead darky darkey darkie "
+                                 "pickaninny sambo polack chinaman gyp spastic";
 
 // Small words that say nothing about a category.
 const char *const Stopwords =
