@@ -19,6 +19,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/benchsupport.h"
 #include "client/chatdisplay.h"
 #include "client/program.h"
 #include "client/tchat.h"
@@ -38,27 +39,8 @@ Tchat *quietWindow()
     return chat;
 }
 
-// Runs the event loop until the condition holds, blocking between events so
-// that the line is seen when it lands (QTest::qWaitFor sleeps in 10 ms steps).
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > timeoutMs) return false;
-        QEventLoop slice;
-        QTimer::singleShot(1, Qt::PreciseTimer, &slice, &QEventLoop::quit);
-        slice.exec();
-    }
-    return true;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5))];
-}
+using benchsupport::percentile;
+using benchsupport::waitFor;
 
 void setPaced(Tchat *a, Tchat *b, bool paced)
 {
