@@ -7,15 +7,6 @@ namespace {
 
 const char Terminator = '\xFF';
 
-// A text field never carries the terminator.
-QByteArray clean(const QByteArray &text)
-{
-    if (!text.contains(Terminator)) return text;
-    QByteArray copy = text;
-    copy.replace(QByteArray(1, Terminator), QByteArray());
-    return copy;
-}
-
 QByteArray tf(bool flag)
 {
     return flag ? "t" : "f";
@@ -23,48 +14,6 @@ QByteArray tf(bool flag)
 QByteArray yn(bool flag)
 {
     return flag ? "y" : "n";
-}
-QByteArray num(int value)
-{
-    return QByteArray::number(value);
-}
-
-// Command word, then "+" and each field, then the terminator.
-class Builder
-{
-public:
-    explicit Builder(const char *command) : text(command) {}
-    Builder &f(const QByteArray &field)
-    {
-        text += '+';
-        text += clean(field);
-        return *this;
-    }
-    Builder &f(int value) { return f(num(value)); }
-    // A form that ends in a bare "+" (an empty last field).
-    Builder &emptyField()
-    {
-        text += '+';
-        return *this;
-    }
-    QByteArray done() const { return text + Terminator; }
-
-private:
-    QByteArray text;
-};
-
-QByteArray announcement(const char *command, const GameAnnouncement &g)
-{
-    return Builder(command)
-        .f(g.starterName)
-        .f(g.playTo)
-        .f(g.creationSeconds)
-        .f(g.bonusField)
-        .f(g.bonusLetters)
-        .f(g.winningBonusField)
-        .f(g.speedField)
-        .emptyField()
-        .done();
 }
 
 } // namespace
@@ -161,22 +110,22 @@ QByteArray logininfo(int slot, const QByteArray &version, const QByteArray &name
 {
     // The login name carries its own 0xFF, so the message ends in two of them;
     // the second makes an empty entry that the host's pump skips.
-    return Builder(CMD_logininfo).f(slot).f(version).f(name).done() + Terminator;
+    return toHost::Login{slot, version, name}.build() + Terminator;
 }
 
 QByteArray kickhim(int slot, int target)
 {
-    return Builder(CMD_kickhim).f(slot).f(target).emptyField().done();
+    return toHost::Kick{slot, target}.build();
 }
 
 QByteArray chat(int slot, const QByteArray &line, const QByteArray &colour)
 {
-    return Builder(CMD_chat).f(slot).f(colouredText(line, colour)).done();
+    return toHost::Chat{slot, colouredText(line, colour)}.build();
 }
 
 QByteArray action(int slot, const QByteArray &line, const QByteArray &colour)
 {
-    return Builder(CMD_action).f(slot).f(colouredText(line, colour)).done();
+    return toHost::Action{slot, colouredText(line, colour)}.build();
 }
 
 QByteArray phrase(int slot, const QByteArray &phrase, const QByteArray &colour)
@@ -187,236 +136,233 @@ QByteArray phrase(int slot, const QByteArray &phrase, const QByteArray &colour)
 
 QByteArray playasound(int slot, int n)
 {
-    return Builder(CMD_playasound).f(slot).f("wave" + num(n)).emptyField().done();
+    return toHost::Sound{slot, "wave" + QByteArray::number(n)}.build();
 }
 
 QByteArray startgame(const GameOptions &o)
 {
-    return Builder(CMD_startgame)
-        .f(o.starterName)
-        .f(o.playTo)
-        .f(o.creationSeconds)
-        .f(tf(o.playBonus))
-        .f(o.bonusLetters)
-        .f(o.teamGame ? "team" : "none")
-        .f(tf(o.winningBonus))
-        .f(tf(o.speedBonus))
-        .f(o.maxLetters)
-        .f(tf(o.autoRestart))
-        .f(tf(o.noCouchTopics))
-        .emptyField()
-        .done();
+    return toHost::StartGame{o.starterName,      o.playTo,           o.creationSeconds,
+                             tf(o.playBonus),    o.bonusLetters,     o.teamGame ? "team" : "none",
+                             tf(o.winningBonus), tf(o.speedBonus),   o.maxLetters,
+                             tf(o.autoRestart),  tf(o.noCouchTopics)}
+        .build();
 }
 
 QByteArray catchoosen(int slot, const QByteArray &category)
 {
-    return Builder(CMD_catchoosen).f(slot).f(category).done();
+    return toHost::Category{slot, category}.build();
 }
 
 QByteArray acro(int slot, const QByteArray &typed)
 {
-    return Builder(CMD_acro).f(slot).f(acroToWire(typed)).done();
+    return toHost::Answer{slot, acroToWire(typed)}.build();
 }
 
 QByteArray choosenacro(int slot, int votedSlot)
 {
-    return Builder(CMD_choosenacro).f(slot).f(votedSlot).emptyField().done();
+    return toHost::Vote{slot, votedSlot}.build();
 }
 
 QByteArray chooseteam(int slot, int team)
 {
-    return Builder(CMD_chooseteam).f(slot).f(team).emptyField().done();
+    return toHost::Team{slot, team}.build();
 }
 
 QByteArray leaving(int slot)
 {
-    return Builder(CMD_leaving).f(slot).emptyField().done();
+    return toHost::Leaving{slot}.build();
 }
 
 QByteArray clearremoved(int slot)
 {
-    return Builder(CMD_clearremoved).f(slot).emptyField().done();
+    return toHost::ClearRemoved{slot}.build();
 }
 
 } // namespace client
 
 namespace host {
+namespace {
+template <class Announcement> QByteArray announcement(const GameAnnouncement &g)
+{
+    return Announcement{
+        g.starterName, Number::fromText(g.playTo),       Number::fromText(g.creationSeconds),
+        g.bonusField,  Number::fromText(g.bonusLetters), g.winningBonusField,
+        g.speedField}
+        .build();
+}
+
+QList<TeamItem> teamItems(const QList<SlotTeam> &teams)
+{
+    QList<TeamItem> items;
+    for (const SlotTeam &t : teams)
+        items.append({t.first, t.second});
+    return items;
+}
+} // namespace
 
 QByteArray sendlogininfo(int slot)
 {
-    return Builder(CMD_sendlogininfo).f(slot).done();
+    return toClient::SendLogin{slot}.build();
 }
 QByteArray full()
 {
-    return Builder(CMD_full).emptyField().done();
+    return toClient::Full{}.build();
 }
 
 QByteArray newplayerinfo(int slot, const QByteArray &name)
 {
-    return Builder(CMD_newplayerinfo).f(slot).f(name).done();
+    return toClient::NewPlayer{slot, name}.build();
 }
 
 QByteArray existingplayers(int slot, const QByteArray &name)
 {
-    return Builder(CMD_existingplayers).f(slot).f(name).done();
+    return toClient::ExistingPlayer{slot, name}.build();
 }
 
 QByteArray havewrongversion(const QByteArray &name)
 {
-    return Builder(CMD_havewrongversion).f(name).done();
+    return toClient::HasWrongVersion{name}.build();
 }
 
 QByteArray wrongversion()
 {
-    return Builder(CMD_wrongversion).emptyField().done();
+    return toClient::WrongVersion{}.build();
 }
 
 QByteArray stats(int slot, int playTo, int creationSeconds, bool teamGame,
                  const QList<SlotTeam> &teams)
 {
-    Builder b(CMD_stats);
-    b.f(slot).f(playTo).f(creationSeconds).f(tf(teamGame));
-    for (const SlotTeam &t : teams)
-        b.f(t.first).f(t.second);
-    return b.done();
+    return toClient::Stats{slot, playTo, creationSeconds, tf(teamGame), teamItems(teams)}.build();
 }
 
 QByteArray playerdisconnected(int slot, const QByteArray &name)
 {
-    return Builder(CMD_playerdisconnected).f(slot).f(name).done();
+    return toClient::PlayerGone{slot, name}.build();
 }
 
 QByteArray chat(const QByteArray &senderName, const QByteArray &clientText)
 {
-    return Builder(CMD_chat).f(senderName + " chats: " + clientText).done();
+    return toClient::ChatLine{senderName + " chats: " + clientText}.build();
 }
 
 QByteArray action(const QByteArray &senderName, const QByteArray &clientText)
 {
-    return Builder(CMD_action).f(senderName + ' ' + clientText).done();
+    return toClient::ActionLine{senderName + ' ' + clientText}.build();
 }
 
 QByteArray playasound(int slot, const QByteArray &rest)
 {
-    return Builder(CMD_playasound).f(slot).f(rest).done();
+    return toClient::Sound{slot, rest}.build();
 }
 
 QByteArray startgame(const GameAnnouncement &game)
 {
-    return announcement(CMD_startgame, game);
+    return announcement<toClient::Game>(game);
 }
 QByteArray teamgame(const GameAnnouncement &game)
 {
-    return announcement(CMD_teamgame, game);
+    return announcement<toClient::TeamGame>(game);
 }
 
 QByteArray histeam(int slot, int team)
 {
-    return Builder(CMD_histeam).f(slot).f(team).done();
+    return toClient::Teams{{{slot, team}}}.build();
 }
 QByteArray histeamBare()
 {
-    return Builder(CMD_histeam).done();
+    return toClient::Teams{}.build();
 }
 
 QByteArray histeamList(const QList<SlotTeam> &teams)
 {
-    Builder b(CMD_histeam);
-    for (const SlotTeam &t : teams)
-        b.f(t.first).f(t.second);
-    return b.done();
+    return toClient::Teams{teamItems(teams)}.build();
 }
 
 QByteArray nextplayer(int chooserSlot, const QByteArray &noCouchField)
 {
-    return Builder(CMD_nextplayer).f(chooserSlot).f(noCouchField).emptyField().done();
+    return toClient::NextPlayer{chooserSlot, noCouchField}.build();
 }
 
 QByteArray cats(int letterCount)
 {
-    return Builder(CMD_cats).f(letterCount).emptyField().done();
+    return toClient::Cats{letterCount}.build();
 }
 
 QByteArray inbonus(const QByteArray &list)
 {
-    return Builder(CMD_inbonus).f(list).done();
+    return toClient::InBonus{list}.build();
 }
 QByteArray catchoosen(const QByteArray &category)
 {
-    return Builder(CMD_catchoosen).f(category).done();
+    return toClient::Category{category}.build();
 }
 
 QByteArray theletters(int letterCount, const QByteArray &letters)
 {
-    return Builder(CMD_theletters).f(letterCount).f(letters).done();
+    return toClient::Letters{letterCount, letters}.build();
 }
 
 QByteArray entered(int slot)
 {
-    return Builder(CMD_entered).f(slot).done();
+    return toClient::Entered{slot}.build();
 }
 QByteArray noanswer()
 {
-    return Builder(CMD_noanswer).emptyField().done();
+    return toClient::NoAnswer{}.build();
 }
 
 QByteArray anacro(const QList<SlotAcro> &acros)
 {
-    Builder b(CMD_anacro);
+    toClient::Answers message;
     for (const SlotAcro &a : acros)
-        b.f(a.first).f(acroToWire(a.second));
-    return b.done();
+        message.acros.append({a.first, acroToWire(a.second)});
+    return message.build();
 }
 
 QByteArray dovote(int slot)
 {
-    return Builder(CMD_dovote).f(slot).done();
+    return toClient::DoVote{slot}.build();
 }
 QByteArray updatetime(int seconds)
 {
-    return Builder(CMD_updatetime).f(seconds).done();
+    return toClient::UpdateTime{seconds}.build();
 }
 QByteArray novotes()
 {
-    return Builder(CMD_novotes).emptyField().done();
+    return toClient::NoVotes{}.build();
 }
 
 QByteArray thevotes(const QList<VoteRecord> &records)
 {
-    Builder b(CMD_thevotes);
+    toClient::Votes message;
     for (const VoteRecord &r : records)
-        b.f(yn(r.won))
-            .f(yn(r.votesCounted))
-            .f(yn(r.speedBonus))
-            .f(r.slot)
-            .f(r.name)
-            .f(r.votesReceived);
-    return b.done();
+        message.votes.append(
+            {yn(r.won), yn(r.votesCounted), yn(r.speedBonus), r.slot, r.name, r.votesReceived});
+    return message.build();
 }
 
 QByteArray postscores(bool teamGame, int yellowScore, int whiteScore,
                       const QList<ScoreRecord> &scores)
 {
-    Builder b(CMD_postscores);
-    b.f(tf(teamGame)).f(yellowScore).f(whiteScore);
+    toClient::Scores message{tf(teamGame), yellowScore, whiteScore, {}};
     for (const ScoreRecord &s : scores)
-        b.f(s.slot).f(s.gameScore).f(s.roundPoints);
-    return b.done();
+        message.scores.append({s.slot, s.gameScore, s.roundPoints});
+    return message.build();
 }
 
 QByteArray winner(const QByteArray &text)
 {
-    return Builder(CMD_winner).f(text).done();
+    return toClient::Winner{text}.build();
 }
 
 QByteArray notice(const QByteArray &text)
 {
-    return Builder(CMD_action).f(colouredText(text, "clYellow")).done();
+    return toClient::ActionLine{colouredText(text, "clYellow")}.build();
 }
 
 QByteArray youracro(int slot, const QByteArray &acro)
 {
-    return Builder(CMD_youracro).f(slot).f(acroToWire(acro)).done();
+    return toClient::YourAnswer{slot, acroToWire(acro)}.build();
 }
 
 } // namespace host

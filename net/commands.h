@@ -1,6 +1,7 @@
-// The command table: every message host and client exchange, built in one
-// place, and the field reader every receiver uses. No caller assembles a
-// message by hand.
+// The builders of every message host and client exchange, with the signatures
+// their callers use, and the field reader every receiver uses. The messages
+// themselves, their fields and their readers are the table in net/messages.h;
+// no caller assembles or takes apart a message by hand.
 //
 // Texts are UTF-8 byte strings. Builders drop any 0xFF byte from a text field,
 // so a field can never end its message early; every message ends with 0xFF.
@@ -11,48 +12,48 @@
 #include <QPair>
 #include <stdexcept>
 
+#include "net/messages.h"
 #include "quibversion.h"
 
 namespace cmd {
 
-// Command words.
-inline constexpr char CMD_logininfo[] = "CMD_logininfo";
-inline constexpr char CMD_kickhim[] = "CMD_kickhim";
-inline constexpr char CMD_chat[] = "CMD_chat";
-inline constexpr char CMD_action[] = "CMD_action";
-inline constexpr char CMD_playasound[] = "CMD_playasound";
-inline constexpr char CMD_startgame[] = "CMD_startgame";
-inline constexpr char CMD_catchoosen[] = "CMD_catchoosen";
-inline constexpr char CMD_acro[] = "CMD_acro";
-inline constexpr char CMD_choosenacro[] = "CMD_choosenacro";
-inline constexpr char CMD_chooseteam[] = "CMD_chooseteam";
-inline constexpr char CMD_sendlogininfo[] = "CMD_sendlogininfo";
-inline constexpr char CMD_full[] = "CMD_full";
-inline constexpr char CMD_newplayerinfo[] = "CMD_newplayerinfo";
-inline constexpr char CMD_existingplayers[] = "CMD_existingplayers";
-inline constexpr char CMD_havewrongversion[] = "CMD_havewrongversion";
-inline constexpr char CMD_wrongversion[] = "CMD_wrongversion";
-inline constexpr char CMD_stats[] = "CMD_stats";
-inline constexpr char CMD_playerdisconnected[] = "CMD_playerdisconnected";
-inline constexpr char CMD_teamgame[] = "CMD_teamgame";
-inline constexpr char CMD_histeam[] = "CMD_histeam";
-inline constexpr char CMD_nextplayer[] = "CMD_nextplayer";
-inline constexpr char CMD_cats[] = "CMD_cats";
-inline constexpr char CMD_inbonus[] = "CMD_inbonus";
-inline constexpr char CMD_theletters[] = "CMD_theletters";
-inline constexpr char CMD_entered[] = "CMD_entered";
-inline constexpr char CMD_noanswer[] = "CMD_noanswer";
-inline constexpr char CMD_anacro[] = "CMD_anacro";
-inline constexpr char CMD_dovote[] = "CMD_dovote";
-inline constexpr char CMD_updatetime[] = "CMD_updatetime";
-inline constexpr char CMD_novotes[] = "CMD_novotes";
-inline constexpr char CMD_thevotes[] = "CMD_thevotes";
-inline constexpr char CMD_postscores[] = "CMD_postscores";
-inline constexpr char CMD_winner[] = "CMD_winner";
-// Staying in the game (hosts and clients without them ignore these words).
-inline constexpr char CMD_leaving[] = "CMD_leaving";
-inline constexpr char CMD_clearremoved[] = "CMD_clearremoved";
-inline constexpr char CMD_youracro[] = "CMD_youracro";
+// Command words, as the message table (net/messages.h) names them.
+inline constexpr auto &CMD_logininfo = toHost::Login::Word;
+inline constexpr auto &CMD_kickhim = toHost::Kick::Word;
+inline constexpr auto &CMD_chat = toHost::Chat::Word;
+inline constexpr auto &CMD_action = toHost::Action::Word;
+inline constexpr auto &CMD_playasound = toHost::Sound::Word;
+inline constexpr auto &CMD_startgame = toHost::StartGame::Word;
+inline constexpr auto &CMD_catchoosen = toHost::Category::Word;
+inline constexpr auto &CMD_acro = toHost::Answer::Word;
+inline constexpr auto &CMD_choosenacro = toHost::Vote::Word;
+inline constexpr auto &CMD_chooseteam = toHost::Team::Word;
+inline constexpr auto &CMD_sendlogininfo = toClient::SendLogin::Word;
+inline constexpr auto &CMD_full = toClient::Full::Word;
+inline constexpr auto &CMD_newplayerinfo = toClient::NewPlayer::Word;
+inline constexpr auto &CMD_existingplayers = toClient::ExistingPlayer::Word;
+inline constexpr auto &CMD_havewrongversion = toClient::HasWrongVersion::Word;
+inline constexpr auto &CMD_wrongversion = toClient::WrongVersion::Word;
+inline constexpr auto &CMD_stats = toClient::Stats::Word;
+inline constexpr auto &CMD_playerdisconnected = toClient::PlayerGone::Word;
+inline constexpr auto &CMD_teamgame = toClient::TeamGame::Word;
+inline constexpr auto &CMD_histeam = toClient::Teams::Word;
+inline constexpr auto &CMD_nextplayer = toClient::NextPlayer::Word;
+inline constexpr auto &CMD_cats = toClient::Cats::Word;
+inline constexpr auto &CMD_inbonus = toClient::InBonus::Word;
+inline constexpr auto &CMD_theletters = toClient::Letters::Word;
+inline constexpr auto &CMD_entered = toClient::Entered::Word;
+inline constexpr auto &CMD_noanswer = toClient::NoAnswer::Word;
+inline constexpr auto &CMD_anacro = toClient::Answers::Word;
+inline constexpr auto &CMD_dovote = toClient::DoVote::Word;
+inline constexpr auto &CMD_updatetime = toClient::UpdateTime::Word;
+inline constexpr auto &CMD_novotes = toClient::NoVotes::Word;
+inline constexpr auto &CMD_thevotes = toClient::Votes::Word;
+inline constexpr auto &CMD_postscores = toClient::Scores::Word;
+inline constexpr auto &CMD_winner = toClient::Winner::Word;
+inline constexpr auto &CMD_leaving = toHost::Leaving::Word;
+inline constexpr auto &CMD_clearremoved = toHost::ClearRemoved::Word;
+inline constexpr auto &CMD_youracro = toClient::YourAnswer::Word;
 
 // The version this release reports at login.
 inline constexpr char GameVersion[] = QUIB_VERSION;
