@@ -44,6 +44,19 @@ QByteArray withoutMe(const QByteArray &line)
     return line.mid(i);
 }
 
+QByteArray joinedLetters(const QByteArray &letters, int count)
+{
+    QByteArray joined;
+    int start = 0;
+    for (int i = 0; i < count; ++i) {
+        const int plus = letters.indexOf('+', start);
+        joined += letters.mid(start, plus < 0 ? -1 : plus - start);
+        if (plus < 0) break;
+        start = plus + 1;
+    }
+    return joined;
+}
+
 ParseError::ParseError(const QByteArray &field)
     : std::runtime_error("'" + QByteArray(field).toStdString() + "' is not a valid integer value")
 {

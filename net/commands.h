@@ -72,6 +72,10 @@ inline constexpr int MaxTextBytes = 4096;
 // Cuts UTF-8 text to at most `maxBytes` bytes without splitting a character.
 QByteArray cutText(const QByteArray &text, int maxBytes);
 
+// The letters of CMD_theletters: at most `count` of the "+"-separated fields of
+// its letters text, run together (the host sends them as one field).
+QByteArray joinedLetters(const QByteArray &letters, int count);
+
 // A "/me" line as it goes out: without "/me" and the character after it
 // (normally a blank). A character may be several UTF-8 bytes; all of them go.
 QByteArray withoutMe(const QByteArray &line);

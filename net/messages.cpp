@@ -184,8 +184,8 @@ QByteArray jsFields(const QList<FieldInfo> &fields)
 QByteArray messagesModule()
 {
     QByteArray js =
-        "// Written by quib-messages-js from the message table in net/messages.h; do not\n"
-        "// edit. A test writes it again and compares.\n"
+        "// Written from the message table in net/messages.h (cmd::messagesModule); do\n"
+        "// not edit. tests/web/tst_messagetable.cpp checks it and writes it again.\n"
         "//\n"
         "// Each message: its direction, its name, its command word, its tail (\"Plus\"\n"
         "// when it ends in a bare \"+\") and its fields as [name, kind] or, for a list,\n"

@@ -2,7 +2,7 @@
 // named once with its fields. From this one list come a struct per message
 // (cmd::toHost::Chat, cmd::toClient::Scores, ...) with its builder and its
 // reader, the dispatch each receiver uses, and the page's own copy of the
-// table (webclient/messages.js, written by quib-messages-js).
+// table (webclient/messages.js, written by cmd::messagesModule()).
 //
 // A new message is one line in QUIB_MESSAGES and an `on` routine in each
 // receiver that handles it; a receiver without one ignores the word.
@@ -59,8 +59,9 @@ struct Number
 // The seven fields a game is announced with.
 #define QUIB_ANNOUNCEMENT(F)                                                                       \
     F(Text, starter)                                                                               \
-    F(Number, playTo) F(Number, creationSeconds) F(Text, bonus) F(Number, bonusLetters)            \
-        F(Text, winningBonus) F(Text, speed)
+    F(Number, playTo)                                                                              \
+    F(Number, creationSeconds)                                                                     \
+    F(Text, bonus) F(Number, bonusLetters) F(Text, winningBonus) F(Text, speed)
 
 // M(direction, Name, word, tail, fields). Directions: toHost (a client's, or a
 // page's through the web port), toClient (the host's), toPage and toPort (the
@@ -177,26 +178,27 @@ template <class Message, class Handler> bool deliver(const QByteArray &remainder
         Message message;
         message.read(remainder);
         handler(std::as_const(message));
+        return true;
     }
-    return true;
+    return false;
 }
 } // namespace wire
 
-// Hands an entry (terminator removed) to the handler as the struct of its
-// command word among the messages of one direction (ToHost, ToClient, ToPort):
-// handler(const Message &) for every message it can be called with. Returns
-// false when the entry is not dispatched (no command word) or its word is not
-// one of that direction's; a word the handler takes no struct for is read no
-// further.
+// Hands a message to the handler as the struct of its command word among the
+// messages of one direction (ToHost, ToClient, ToPort): handler(const Message &)
+// for every message it can be called with; any other is read no further.
+// Returns true when the handler took the message. dispatch() splits an entry
+// (terminator removed) as the pump does and drops one without a command word;
+// dispatchWord() takes a word and remainder the caller split.
 #define QUIB_DISPATCH_toHost(direction, Name, word)                                                \
     if constexpr (std::is_same_v<Direction, ToHost>)                                               \
-        if (split.command == word) return wire::deliver<toHost::Name>(split.remainder, handler);
+        if (command == word) return wire::deliver<toHost::Name>(remainder, handler);
 #define QUIB_DISPATCH_toClient(direction, Name, word)                                              \
     if constexpr (std::is_same_v<Direction, ToClient>)                                             \
-        if (split.command == word) return wire::deliver<toClient::Name>(split.remainder, handler);
+        if (command == word) return wire::deliver<toClient::Name>(remainder, handler);
 #define QUIB_DISPATCH_toPort(direction, Name, word)                                                \
     if constexpr (std::is_same_v<Direction, ToPort>)                                               \
-        if (split.command == word) return wire::deliver<toPort::Name>(split.remainder, handler);
+        if (command == word) return wire::deliver<toPort::Name>(remainder, handler);
 #define QUIB_DISPATCH_toPage(direction, Name, word)
 #define QUIB_DISPATCH_ROW(direction, Name, word, tail, fields)                                     \
     QUIB_DISPATCH_##direction(direction, Name, word)
@@ -207,12 +209,18 @@ struct ToHost;
 struct ToClient;
 struct ToPort;
 
+template <class Direction, class Handler>
+bool dispatchWord(const QByteArray &command, const QByteArray &remainder, Handler &&handler)
+{
+    QUIB_MESSAGES(QUIB_DISPATCH_ROW, QUIB_DISPATCH_NOTHING, QUIB_DISPATCH_NOTHING)
+    return false;
+}
+
 template <class Direction, class Handler> bool dispatch(const QByteArray &entry, Handler &&handler)
 {
     const SplitEntry split = splitEntry(entry);
     if (!split.valid) return false;
-    QUIB_MESSAGES(QUIB_DISPATCH_ROW, QUIB_DISPATCH_NOTHING, QUIB_DISPATCH_NOTHING)
-    return false;
+    return dispatchWord<Direction>(split.command, split.remainder, handler);
 }
 #undef QUIB_DISPATCH_toHost
 #undef QUIB_DISPATCH_toClient
