@@ -11,6 +11,7 @@
 
 #include "host/tserver.h"
 #include "net/commands.h"
+#include "tests/host/tserverprobe.h"
 
 namespace {
 
@@ -31,14 +32,14 @@ Figures run(bool budget, int seconds)
     if (!budget) server.setChatBudget(0);
     qint64 lines = 0, bytes = 0;
     Figures f;
-    server.sendHook = [&](int slot, const QByteArray &m) {
+    TServerProbe(server).sendHook() = [&](int slot, const QByteArray &m) {
         if (slot != TServer::LastSlot || !m.startsWith(cmd::CMD_chat)) return;
         ++lines;
         bytes += m.size();
         if (m.startsWith("CMD_chat+P15 ")) ++f.honestRelayed;
     };
     for (int s = 1; s <= TServer::LastSlot; ++s)
-        server.addTestPlayer(s, "P" + QByteArray::number(s));
+        TServerProbe(server).addTestPlayer(s, "P" + QByteArray::number(s));
     const QByteArray big(4000, 'x');
     QElapsedTimer work;
     qint64 workNs = 0;
@@ -46,14 +47,15 @@ Figures run(bool budget, int seconds)
         for (int step = 0; step < TServer::ShareRate; ++step) {
             work.start();
             for (int s = 1; s < TServer::LastSlot; ++s)
-                server.injectMessage(s, cmd::client::chat(s, big, "clRed").chopped(1));
+                TServerProbe(server).injectMessage(s,
+                                                   cmd::client::chat(s, big, "clRed").chopped(1));
             if (step == 0) {
-                server.injectMessage(
+                TServerProbe(server).injectMessage(
                     TServer::LastSlot,
                     cmd::client::chat(TServer::LastSlot, "hello", "clRed").chopped(1));
                 ++f.honestSent;
             }
-            server.drainQueue();
+            TServerProbe(server).drainQueue();
             workNs += work.nsecsElapsed();
             now += 1000 / TServer::ShareRate;
         }

@@ -5,6 +5,7 @@
 #include "fuzz/fuzzsupport.h"
 #include "host/tserver.h"
 #include "net/commands.h"
+#include "tests/host/tserverprobe.h"
 
 #include <QStringDecoder>
 
@@ -61,12 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         TServer server;
         server.setSeed(in.byte());
         server.setClock([&now] { return now; });
-        server.sendHook = [](int slot, const QByteArray &message) { checkSent(slot, message); };
+        TServerProbe(server).sendHook() = [](int slot, const QByteArray &message) {
+            checkSent(slot, message);
+        };
         const int seated = 2 + in.byte() % 11;
         static const QByteArray names[] = {"Ann", "Bob", "Cy",  "Di", "Ed",  "Flo",
                                            "Gus", "Hal", "Ida", "Jo", "Kim", "Lu"};
         for (int slot = 1; slot <= seated; ++slot)
-            server.addTestPlayer(slot, names[slot - 1]);
+            TServerProbe(server).addTestPlayer(slot, names[slot - 1]);
 
         // Each step: one byte says what happens, then its text up to the next newline.
         for (int steps = 0; !in.atEnd() && steps < 200; ++steps) {
@@ -77,12 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             case 1:
             case 2: { // bytes from the connection in that slot
                 const QByteArray bytes = in.text();
-                server.injectBytes(slot, bytes);
+                TServerProbe(server).injectBytes(slot, bytes);
                 checkCut(bytes, 1 + (op >> 3) * 8);
                 break;
             }
             case 3: // one whole message, terminated
-                server.injectBytes(slot, in.text() + FF);
+                TServerProbe(server).injectBytes(slot, in.text() + FF);
                 break;
             case 4: // the stage clock ticks, a second apart
                 for (int n = 0; n <= (op >> 3); ++n) {
@@ -91,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 }
                 break;
             case 5:
-                server.addTestConnection();
+                TServerProbe(server).addTestConnection();
                 break;
             case 6:
                 now += qint64(op >> 3) * 37;
@@ -100,11 +103,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 for (int n = 0; n < 400 && server.stageClockRunning(); ++n) {
                     now += 1000;
                     server.Timer1Timer();
-                    server.drainQueue();
+                    TServerProbe(server).drainQueue();
                 }
                 break;
             }
-            server.drainQueue();
+            TServerProbe(server).drainQueue();
             checkState(server);
         }
     }

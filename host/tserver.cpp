@@ -153,7 +153,7 @@ void TServer::sendall(const QByteArray &message)
         if (occupied(s)) sendto(s, message);
 }
 
-void TServer::startstage(const char *stage, int count)
+void TServer::startstage(Stage stage, int count)
 {
     gamestate = stage;
     countdown = count;
@@ -223,22 +223,15 @@ void TServer::dispatch(const ReceivedEntry &entry)
     if (slot == 0) return;
     if (players[slot].queued > 0) --players[slot].queued;
 
-    const SplitEntry split = splitEntry(entry.text);
-    const QByteArray &c = split.command;
-    const QByteArray &r = split.remainder;
-    if (c == cmd::CMD_logininfo) receivedlogininfo(slot, r);
-    if (c == cmd::CMD_kickhim) kickhim(slot, r);
-    if (c == cmd::CMD_chat) chat(slot, r);
-    if (c == cmd::CMD_action) action(slot, r);
+    cmd::dispatch<cmd::ToHost>(
+        entry.text,
+        [this, slot](const auto &message) -> decltype(on(slot, message)) { on(slot, message); });
+}
+
+void TServer::on(int slot, const cmd::toHost::StartGame &start)
+{
     // Only the hosting player's connection may start or restart a game.
-    if (c == cmd::CMD_startgame && slot == hostslot) startgame(r);
-    if (c == cmd::CMD_catchoosen && gamestate == "selecting") catchoosen(slot, r);
-    if (c == cmd::CMD_acro && gamestate == "creating") acrosent(slot, r);
-    if (c == cmd::CMD_choosenacro) choosenacro(slot, r);
-    if (c == cmd::CMD_chooseteam) chooseteam(slot, r);
-    if (c == cmd::CMD_playasound) playasound(slot, r);
-    if (c == cmd::CMD_leaving) leaving(slot, r);
-    if (c == cmd::CMD_clearremoved) clearremoved(slot, r);
+    if (slot == hostslot) startgame(start);
 }
 
 // --- seams for tests ---------------------------------------------------------

@@ -24,9 +24,6 @@
 #include "net/tsock.h"
 
 class QTimer;
-namespace cmd {
-class FieldReader;
-}
 
 class TServer : public QObject
 {
@@ -136,35 +133,6 @@ public:
     void setClock(std::function<qint64()> now) { clock = std::move(now); }
     void setSeed(quint32 seed) { rng.seed(seed); }
 
-    // Every message to a slot passes through here; tests observe it.
-    std::function<void(int slot, const QByteArray &message)> sendHook;
-
-    // Test seams that need no sockets. addTestConnection admits a connection
-    // the way an accept does and returns its slot (16 when refused);
-    // addTestPlayer also logs it in under `name` without any message.
-    int addTestConnection();
-    int addTestPlayer(int slot, const QByteArray &name);
-    // The same, for a connection from `from` (its address, or a browser).
-    struct Peer;
-    int addTestConnection(const Peer &from);
-    int addTestPlayer(int slot, const QByteArray &name, const Peer &from);
-    // The slot's connection ends the way `kind` says, as its socket would
-    // report it: the peer closed it, or it failed (reset, time-out).
-    enum class TestEnd
-    {
-        Closed,
-        Failed
-    };
-    void endTestConnection(int slot, TestEnd kind);
-    // Queues a message as if it arrived on the connection holding `slot`.
-    void injectMessage(int slot, const QByteArray &entry);
-    void injectFromConnection(quint64 connection, const QByteArray &entry);
-    // Feeds raw bytes as if read from the slot's connection (framing included).
-    void injectBytes(int slot, const QByteArray &bytes);
-    // Runs the pump until the queue is empty, shares aside.
-    void drainQueue();
-    int queuedMessages() const { return receivedlist->size(); }
-
     bool occupied(int slot) const;
 
     // The slot that holds the hosting player's rights (starting games,
@@ -204,41 +172,44 @@ public:
     void tempsockInfo(TSock *sender, TSocketInfo socketInfo, const QString &msg);
     void Timer1Timer();
 
-    void receivedlogininfo(int slot, const QByteArray &remainder);
-    void kickhim(int slot, const QByteArray &remainder);
     void disconnectsock(int slot);
-    void leaving(int slot, const QByteArray &remainder);
-    void clearremoved(int slot, const QByteArray &remainder);
-    void chat(int slot, const QByteArray &remainder);
-    void action(int slot, const QByteArray &remainder);
-    void playasound(int slot, const QByteArray &remainder);
 
-    void startgame(const QByteArray &text);
+    void startgame(const cmd::toHost::StartGame &start);
     void sendscores();
 
     void getcat();
-    void catchoosen(int slot, const QByteArray &remainder);
     void getletters();
     char convertletter();
     void setbonusround();
 
-    void acrosent(int slot, const QByteArray &remainder);
     void sortacros();
-    void choosenacro(int slot, const QByteArray &remainder);
     void tallyvotes();
 
-    void chooseteam(int slot, const QByteArray &remainder);
     void getteam(int slot);
     void placeonteam();
     void findplayer();
     bool checkforwin();
 
+    // The stage the stage clock is counting down, if any.
+    enum class Stage
+    {
+        None,
+        Team,      // the sides form
+        Selecting, // the chooser picks a category
+        Creating,  // answers are open
+        Voting,
+        Break,  // the round's result shows
+        Break1, // the scores show
+        Restart // the game is over and starts again by itself
+    };
+    Q_ENUM(Stage)
+
     // Read-only views of the table and the stage: records 0 to LastRecord, the
-    // stage word and its remaining count, the round's letters and category.
+    // stage and its remaining count, the round's letters and category.
     const TPlayer &player(int slot) const { return players.at(slot); }
     int slotCount() const { return numslots; }
     bool gameRunning() const { return gamerunning; }
-    const QByteArray &stage() const { return gamestate; }
+    Stage stage() const { return gamestate; }
     int stageCount() const { return countdown; }
     int letterCount() const { return numletters; }
     const QByteArray &currentCategory() const { return category; }
@@ -270,10 +241,10 @@ private:
     int maxletters = 7;
     bool autorestart = false;
     QByteArray nocouch;
-    QByteArray startmsg;
+    cmd::toHost::StartGame startmsg; // what a restart starts again
 
     // Stage variables.
-    QByteArray gamestate;
+    Stage gamestate = Stage::None;
     int countdown = -1;
     bool gamerunning = false;
     int numletters = 2;
@@ -293,11 +264,43 @@ private:
     QTimer *Timer1 = nullptr;
     ReceiveQueue *receivedlist = nullptr; // its pump is the socktimer
 
-    // Reads the sender's slot field; a client speaks only for the slot of the
-    // connection it came on.
-    static bool fromSender(cmd::FieldReader &reader, int slot);
-
+    // The messages the host takes, each from the connection holding `slot`. A
+    // client speaks only for the slot of the connection it came on: a message
+    // whose slot field names another is ignored.
     void dispatch(const ReceivedEntry &entry);
+    void on(int slot, const cmd::toHost::Login &login);
+    void on(int slot, const cmd::toHost::Kick &kick);
+    void on(int slot, const cmd::toHost::Chat &chat);
+    void on(int slot, const cmd::toHost::Action &action);
+    void on(int slot, const cmd::toHost::Sound &sound);
+    void on(int slot, const cmd::toHost::StartGame &start);
+    void on(int slot, const cmd::toHost::Category &chosen);
+    void on(int slot, const cmd::toHost::Answer &answer);
+    void on(int slot, const cmd::toHost::Vote &vote);
+    void on(int slot, const cmd::toHost::Team &choice);
+    void on(int slot, const cmd::toHost::Leaving &leaving);
+    void on(int slot, const cmd::toHost::ClearRemoved &clear);
+
+    // Seams that need no sockets, reached by tests through TServerProbe
+    // (tests/host/tserverprobe.h). Every message to a slot passes through the
+    // hook.
+    std::function<void(int slot, const QByteArray &message)> sendHook;
+    int addTestConnection();
+    int addTestPlayer(int slot, const QByteArray &name);
+    int addTestConnection(const Peer &from);
+    int addTestPlayer(int slot, const QByteArray &name, const Peer &from);
+    enum class TestEnd
+    {
+        Closed,
+        Failed
+    };
+    void endTestConnection(int slot, TestEnd kind);
+    void injectMessage(int slot, const QByteArray &entry);
+    void injectFromConnection(quint64 connection, const QByteArray &entry);
+    void injectBytes(int slot, const QByteArray &bytes);
+    void drainQueue();
+    int queuedMessages() const { return receivedlist->size(); }
+
     int slotOfConnection(quint64 connection) const;
     int chooseslot();
     void takeslot(int slot, TSock *sock);
@@ -330,7 +333,7 @@ private:
     bool hasAnswer(int slot) const;
     int balancedTeam() const;
     void addToTeam(int slot, int points);
-    void startstage(const char *stage, int count);
+    void startstage(Stage stage, int count);
     void endgame(const QByteArray &text);
 
     std::function<qint64()> clock;

@@ -4,12 +4,6 @@
 
 #include "net/commands.h"
 
-bool TServer::fromSender(cmd::FieldReader &reader, int slot)
-{
-    int claimed = 0;
-    return reader.number(claimed) && claimed == slot;
-}
-
 int TServer::chooseslot()
 {
     if (numslots == 0) return 1;
@@ -107,12 +101,11 @@ void TServer::Sock1Accept(TSock *)
     takeslot(slot, sock);
 }
 
-void TServer::receivedlogininfo(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Login &login)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot)) return;
-    const QByteArray version = reader.field();
-    QByteArray wanted = cutText(reader.rest(), MaxNameBytes);
+    if (!login.slot.is(slot)) return;
+    const QByteArray &version = login.version;
+    QByteArray wanted = cutText(login.name, MaxNameBytes);
     // The board's mark for a player who is away is never part of a name.
     while (wanted.endsWith(AwaySuffix))
         wanted.chop(qsizetype(qstrlen(AwaySuffix)));
@@ -164,12 +157,10 @@ void TServer::receivedlogininfo(int slot, const QByteArray &remainder)
     }
 }
 
-void TServer::kickhim(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Kick &kick)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot) || slot != hostslot) return;
-    int target = 0;
-    if (!reader.number(target)) return;
+    if (!kick.slot.is(slot) || slot != hostslot || !kick.target.ok) return;
+    const int target = kick.target.value;
     if (target < 1 || target > LastSlot) return;
     // A removed player stays out, from its address and, playing from a
     // browser, from that browser too. The room's own computer players and the
@@ -184,19 +175,17 @@ void TServer::kickhim(int slot, const QByteArray &remainder)
     disconnectsock(target);
 }
 
-void TServer::clearremoved(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::ClearRemoved &clear)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot) || slot != hostslot) return;
+    if (!clear.slot.is(slot) || slot != hostslot) return;
     removedAddresses.clear();
     removedBrowsers.clear();
     notice(slot, "The list of removed players is cleared; they may join again.");
 }
 
-void TServer::leaving(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Leaving &leaving)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot)) return;
+    if (!leaving.slot.is(slot)) return;
     // Leaving on purpose: the slot goes at once, nothing is kept.
     disconnectsock(slot);
 }
@@ -317,29 +306,26 @@ TServer::Peer TServer::peer(int slot) const
     return peers[slot];
 }
 
-void TServer::chat(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Chat &chat)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot)) return;
-    const QByteArray text = cutText(reader.rest(), MaxTextBytes);
+    if (!chat.slot.is(slot)) return;
+    const QByteArray text = cutText(chat.text, MaxTextBytes);
     if (!chatAllowed(slot, text.size())) return;
     sendall(cmd::host::chat(players[slot].name, text));
 }
 
-void TServer::action(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Action &action)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot)) return;
-    const QByteArray text = cutText(reader.rest(), MaxTextBytes);
+    if (!action.slot.is(slot)) return;
+    const QByteArray text = cutText(action.text, MaxTextBytes);
     if (!chatAllowed(slot, text.size())) return;
     sendall(cmd::host::action(players[slot].name, text));
 }
 
-void TServer::playasound(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Sound &sound)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot)) return;
-    const QByteArray text = cutText(reader.rest(), MaxTextBytes);
+    if (!sound.slot.is(slot)) return;
+    const QByteArray text = cutText(sound.sound, MaxTextBytes);
     if (!chatAllowed(slot, text.size())) return;
     sendall(cmd::host::playasound(slot, text));
 }

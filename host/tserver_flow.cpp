@@ -23,12 +23,12 @@ const int ScoreStageTicks = 5;
 const int RestartStageTicks = 10;
 } // namespace
 
-void TServer::startgame(const QByteArray &text)
+void TServer::startgame(const cmd::toHost::StartGame &start)
 {
-    startmsg = text;
+    startmsg = start;
     gamerunning = true;
     Timer1->stop();
-    gamestate.clear();
+    gamestate = Stage::None;
     countdown = -1;
     for (int s = 1; s <= LastPlayer; ++s) {
         players[s].score = 0;
@@ -43,22 +43,22 @@ void TServer::startgame(const QByteArray &text)
     maxletters = DefaultMaxLetters;
     inbonusround = false;
 
-    cmd::FieldReader reader(text);
-    int n = 0;
-    const QByteArray starter = cutText(reader.field(), MaxNameBytes);
-    if (reader.number(n)) playto = std::clamp(n, 1, MaxPlayTo);
-    if (reader.number(n)) createtime = std::clamp(n, 0, MaxCreateTime);
-    const QByteArray bonusField = cutText(reader.field(), MaxNameBytes);
+    // A number that does not convert leaves its default.
+    const QByteArray starter = cutText(start.starter, MaxNameBytes);
+    if (start.playTo.ok) playto = std::clamp(start.playTo.value, 1, MaxPlayTo);
+    if (start.creationSeconds.ok)
+        createtime = std::clamp(start.creationSeconds.value, 0, MaxCreateTime);
+    const QByteArray bonusField = cutText(start.bonus, MaxNameBytes);
     bonusenabled = bonusField != "f";
-    if (reader.number(n)) bonusletters = std::clamp(n, 1, MaxLetters);
-    isteamgame = reader.field() == "team";
-    const QByteArray winField = cutText(reader.field(), MaxNameBytes);
+    if (start.bonusLetters.ok) bonusletters = std::clamp(start.bonusLetters.value, 1, MaxLetters);
+    isteamgame = start.teams == "team";
+    const QByteArray winField = cutText(start.winningBonus, MaxNameBytes);
     winbybonus = winField == "t";
-    const QByteArray speedField = cutText(reader.field(), MaxNameBytes);
+    const QByteArray speedField = cutText(start.speed, MaxNameBytes);
     speedbonus = speedField == "t";
-    if (reader.number(n)) maxletters = std::min(n, MaxLetters);
-    autorestart = reader.field() == "t";
-    nocouch = cutText(reader.field(), MaxNameBytes);
+    if (start.maxLetters.ok) maxletters = std::min(start.maxLetters.value, MaxLetters);
+    autorestart = start.autoRestart == "t";
+    nocouch = cutText(start.noCouch, MaxNameBytes);
     bonuspending = false;
 
     cmd::GameAnnouncement game;
@@ -79,7 +79,7 @@ void TServer::startgame(const QByteArray &text)
     for (int s = 1; s <= LastPlayer; ++s)
         players[s].team = 0;
     sendall(cmd::host::teamgame(game));
-    startstage("team", TeamStageTicks);
+    startstage(Stage::Team, TeamStageTicks);
 }
 
 void TServer::Timer1Timer()
@@ -91,23 +91,23 @@ void TServer::Timer1Timer()
     }
     Timer1->stop();
     countdown = -1;
-    const QByteArray stage = gamestate;
-    gamestate.clear();
-    if (stage == "team") {
+    const Stage stage = gamestate;
+    gamestate = Stage::None;
+    if (stage == Stage::Team) {
         placeonteam();
-    } else if (stage == "selecting") {
+    } else if (stage == Stage::Selecting) {
         if (category.isEmpty()) category = "General";
         sendall(cmd::host::catchoosen(category));
         getletters();
-    } else if (stage == "creating") {
+    } else if (stage == Stage::Creating) {
         sortacros();
-    } else if (stage == "voting") {
+    } else if (stage == Stage::Voting) {
         tallyvotes();
-    } else if (stage == "break") {
+    } else if (stage == Stage::Break) {
         sendscores();
-    } else if (stage == "break1") {
+    } else if (stage == Stage::Break1) {
         if (!checkforwin()) findplayer();
-    } else if (stage == "restart") {
+    } else if (stage == Stage::Restart) {
         startgame(startmsg);
     }
 }
@@ -126,15 +126,15 @@ void TServer::sendscores()
         checkforwin();
         return;
     }
-    startstage("break1", ScoreStageTicks);
+    startstage(Stage::Break1, ScoreStageTicks);
 }
 
 void TServer::endgame(const QByteArray &text)
 {
     gamerunning = false;
     Timer1->stop();
-    gamestate.clear();
+    gamestate = Stage::None;
     countdown = -1;
     sendall(cmd::host::winner(text));
-    if (autorestart) startstage("restart", RestartStageTicks);
+    if (autorestart) startstage(Stage::Restart, RestartStageTicks);
 }

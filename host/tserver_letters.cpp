@@ -62,14 +62,13 @@ void TServer::getcat()
     }
     sendall(cmd::host::cats(numletters));
     category.clear();
-    startstage("selecting", SelectingTicks);
+    startstage(Stage::Selecting, SelectingTicks);
 }
 
-void TServer::catchoosen(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Category &chosen)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot)) return;
-    if (slot == nextplayer) category = cutText(reader.rest(), MaxTextBytes);
+    if (gamestate != Stage::Selecting || !chosen.slot.is(slot)) return;
+    if (slot == nextplayer) category = cutText(chosen.category, MaxTextBytes);
 }
 
 void TServer::getletters()
@@ -79,7 +78,7 @@ void TServer::getletters()
     for (int i = 0; i < numletters; ++i)
         letters += convertletter();
     sendall(cmd::host::theletters(numletters, letters));
-    startstage("creating", createtime + 2);
+    startstage(Stage::Creating, createtime + 2);
 }
 
 void TServer::setbonusround()
@@ -136,5 +135,5 @@ void TServer::setbonusround()
     bonuslist = list;
     sendall(cmd::host::inbonus(list));
     category = DefaultCategory;
-    startstage("selecting", BonusSelectingTicks);
+    startstage(Stage::Selecting, BonusSelectingTicks);
 }

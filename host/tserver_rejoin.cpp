@@ -177,7 +177,7 @@ void TServer::refreshScores(int rejoiner)
         if (occupied(s)) scores.append({s, players[s].score, players[s].roundscore});
     const QByteArray message =
         cmd::host::postscores(isteamgame, teamscore[1], teamscore[2], scores);
-    if (gamestate == "voting") {
+    if (gamestate == Stage::Voting) {
         if (rejoiner) sendto(rejoiner, message);
         return;
     }
@@ -191,13 +191,13 @@ void TServer::catchup(int slot)
     const QByteArray left = cmd::host::updatetime(countdown - 2);
     const QByteArray round =
         inbonusround ? cmd::host::inbonus(bonuslist) : cmd::host::cats(numletters);
-    if (gamestate == "team") {
+    if (gamestate == Stage::Team) {
         sendto(slot, left);
-    } else if (gamestate == "selecting") {
+    } else if (gamestate == Stage::Selecting) {
         sendto(slot, cmd::host::nextplayer(nextplayer, nocouch));
         sendto(slot, round);
         sendto(slot, left);
-    } else if (gamestate == "creating") {
+    } else if (gamestate == Stage::Creating) {
         sendto(slot, round);
         sendto(slot, cmd::host::catchoosen(category));
         sendto(slot, cmd::host::theletters(numletters, letters));
@@ -205,7 +205,7 @@ void TServer::catchup(int slot)
             if (hasAnswer(s)) sendto(slot, cmd::host::entered(s));
         if (hasAnswer(slot)) sendto(slot, cmd::host::youracro(slot, players[slot].acro));
         sendto(slot, left);
-    } else if (gamestate == "voting") {
+    } else if (gamestate == Stage::Voting) {
         if (answers() == 0) {
             sendto(slot, cmd::host::noanswer());
             return;

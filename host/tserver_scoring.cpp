@@ -30,14 +30,13 @@ bool TServer::earlier(int a, int b) const
     return x.acrotime < y.acrotime || (x.acrotime == y.acrotime && x.acroseq < y.acroseq);
 }
 
-void TServer::acrosent(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Answer &answer)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot)) return;
+    if (gamestate != Stage::Creating || !answer.slot.is(slot)) return;
     // Spies watch; their answers would never be looked at.
     if (slot > LastPlayer) return;
     if (inbonusround && !players[slot].bonusmark) return;
-    players[slot].acro = cutText(reader.rest(), MaxTextBytes);
+    players[slot].acro = cutText(answer.acro, MaxTextBytes);
     players[slot].acrotime = clock();
     players[slot].acroseq = ++lastAcroSeq;
     sendall(cmd::host::entered(slot));
@@ -47,7 +46,7 @@ void TServer::sortacros()
 {
     if (answers() == 0) {
         sendall(cmd::host::noanswer());
-        startstage("voting", NoAnswerVotingTicks);
+        startstage(Stage::Voting, NoAnswerVotingTicks);
         return;
     }
     QList<cmd::SlotAcro> list;
@@ -68,17 +67,15 @@ void TServer::sortacros()
         ticks = 20;
     else if (voters < 4)
         ticks = 20;
-    startstage("voting", ticks);
+    startstage(Stage::Voting, ticks);
     sendall(cmd::host::updatetime(countdown - 2));
 }
 
-void TServer::choosenacro(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Vote &vote)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot)) return;
-    int target = 0;
-    if (!reader.number(target)) return;
-    if (gamestate != "voting" || slot == target || slot > LastPlayer) return;
+    if (!vote.slot.is(slot) || !vote.voted.ok) return;
+    const int target = vote.voted.value;
+    if (gamestate != Stage::Voting || slot == target || slot > LastPlayer) return;
     // Only a listed answer can be voted for; anything else leaves the vote.
     if (!hasAnswer(target)) return;
     players[slot].vote = target;
@@ -113,7 +110,7 @@ void TServer::tallyvotes()
     const int answered = answers();
     if (top == 0 && answered != 1) {
         sendall(cmd::host::novotes());
-        startstage("break", NoVotesBreakTicks);
+        startstage(Stage::Break, NoVotesBreakTicks);
         return;
     }
     if (top == 0) {
@@ -173,5 +170,5 @@ void TServer::tallyvotes()
     if (!results.isEmpty()) sendall(cmd::host::thevotes(results));
     lastwinner = top;
     nextplayer = top;
-    startstage("break", ResultBreakTicks);
+    startstage(Stage::Break, ResultBreakTicks);
 }

@@ -11,19 +11,17 @@ const char WhiteTeamText[] = "The White Team";
 const char WinnerJoin[] = " and ";
 } // namespace
 
-void TServer::chooseteam(int slot, const QByteArray &remainder)
+void TServer::on(int slot, const cmd::toHost::Team &choice)
 {
-    cmd::FieldReader reader(remainder);
-    if (!fromSender(reader, slot)) return;
-    int team = 0;
-    if (!reader.number(team)) return;
+    if (!choice.slot.is(slot) || !choice.team.ok) return;
+    const int team = choice.team.value;
     if (slot > LastPlayer) return;
     // Only the two sides exist; any other number would count for nobody.
     if (team != Yellow && team != White) return;
-    if (players[slot].team != 0 && gamestate != "team") return;
+    if (players[slot].team != 0 && gamestate != Stage::Team) return;
     players[slot].team = team;
     // Choices made while the sides form stay hidden until the stage ends.
-    if (gamestate == "team")
+    if (gamestate == Stage::Team)
         sendall(cmd::host::histeamBare());
     else
         sendall(cmd::host::histeam(slot, team));

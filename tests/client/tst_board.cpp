@@ -5,6 +5,7 @@
 
 #include "chattest.h"
 #include "host/tserver.h"
+#include "tests/host/tserverprobe.h"
 #include "windows/tspylist.h"
 
 class TestBoard : public QObject
@@ -269,7 +270,7 @@ private slots:
 
         // A spy removed from the spy list.
         for (int slot = 2; slot <= 12; ++slot)
-            f.chat->server()->addTestPlayer(slot, "P" + QByteArray::number(slot));
+            TServerProbe(*f.chat->server()).addTestPlayer(slot, "P" + QByteArray::number(slot));
         QVERIFY(eve.connectTo(f.chat->server()->listeningPort()));
         QCOMPARE(eve.waitFor(cmd::CMD_sendlogininfo), QByteArray("CMD_sendlogininfo+13"));
         eve.send(cmd::client::logininfo(13, cmd::GameVersion, "Eve"));

@@ -29,7 +29,7 @@ struct OtherRoom
     OtherRoom(const QString &rating = QStringLiteral("e"), const QString &version = QString())
     {
         server.startListening(QStringLiteral("0"));
-        server.addTestPlayer(1, "Zed");
+        TServerProbe(server).addTestPlayer(1, "Zed");
         responder.start(server.listeningPort());
         ratingText = rating;
         versionText = version;
@@ -210,7 +210,7 @@ private slots:
         QFETCH(int, failure);
         OtherRoom full;
         for (int slot = 2; slot <= TServer::LastSlot; ++slot)
-            full.server.addTestPlayer(slot, "P" + QByteArray::number(slot));
+            TServerProbe(full.server).addTestPlayer(slot, "P" + QByteArray::number(slot));
         OtherRoom older(QStringLiteral("e"), QStringLiteral("0.9"));
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
@@ -300,12 +300,12 @@ private slots:
         const QString dir = qEnvironmentVariable("QUIB_SCREENSHOT_DIR");
         if (dir.isEmpty()) QSKIP("QUIB_SCREENSHOT_DIR not set");
         OtherRoom zed;
-        zed.server.addTestPlayer(2, "Ann");
-        zed.server.addTestPlayer(13, "Eve");
+        TServerProbe(zed.server).addTestPlayer(2, "Ann");
+        TServerProbe(zed.server).addTestPlayer(13, "Eve");
         OtherRoom mira(QStringLiteral("a"));
         TServerProbe(mira.server).record(1).name = "Mira";
         for (int slot = 2; slot <= 7; ++slot)
-            mira.server.addTestPlayer(slot, "P" + QByteArray::number(slot));
+            TServerProbe(mira.server).addTestPlayer(slot, "P" + QByteArray::number(slot));
         TServerProbe(mira.server).setGameRunning(true);
         open({loopback(zed.port()), loopback(mira.port())});
         typeName(QStringLiteral("Bob"));

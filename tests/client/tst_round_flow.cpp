@@ -27,6 +27,7 @@
 #include "client/tchat.h"
 #include "host/tserver.h"
 #include "plaintextcheck.h"
+#include "tests/host/tserverprobe.h"
 #include "tst_round_fixture.h"
 #include "windows/tacrolog.h"
 #include "windows/tcategorylist.h"
@@ -154,7 +155,7 @@ Tchat *tst_round_flow::join(const QString &name)
         server = chat->server();
         server->setStageInterval(FastTick);
         server->setClock([this] { return ++now; });
-        server->sendHook = [this](int, const QByteArray &message) {
+        TServerProbe(*server).sendHook() = [this](int, const QByteArray &message) {
             for (const QByteArray &word : std::as_const(pauseWords)) {
                 if (message.startsWith(word + '+')) {
                     server->setStageInterval(Paused);

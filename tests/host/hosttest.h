@@ -25,7 +25,7 @@ public:
     {
         server.setSeed(12345);
         server.setClock([this] { return now; });
-        server.sendHook = [this](int slot, const QByteArray &message) {
+        TServerProbe(server).sendHook() = [this](int slot, const QByteArray &message) {
             QByteArray text = message;
             if (text.endsWith('\xFF')) text.chop(1);
             sent.append({slot, text});
@@ -36,14 +36,14 @@ public:
     void seat(const QList<QByteArray> &names)
     {
         for (int i = 0; i < names.size(); ++i)
-            server.addTestPlayer(i + 1, names[i]);
+            TServerProbe(server).addTestPlayer(i + 1, names[i]);
     }
 
     // A message from the connection that holds `slot`, dispatched at once.
     void from(int slot, const QByteArray &wireMessage)
     {
-        server.injectBytes(slot, wireMessage);
-        server.drainQueue();
+        TServerProbe(server).injectBytes(slot, wireMessage);
+        TServerProbe(server).drainQueue();
     }
 
     void tick(int n = 1)

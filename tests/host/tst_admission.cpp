@@ -14,11 +14,11 @@ private slots:
     void freedSlotIsReused()
     {
         Harness t;
-        QCOMPARE(t.server.addTestConnection(), 1);
-        QCOMPARE(t.server.addTestConnection(), 2);
+        QCOMPARE(t.probe.addTestConnection(), 1);
+        QCOMPARE(t.probe.addTestConnection(), 2);
         QCOMPARE(t.to(1), QList<QByteArray>{"CMD_sendlogininfo+1"});
         t.server.disconnectsock(1);
-        QCOMPARE(t.server.addTestConnection(), 1);
+        QCOMPARE(t.probe.addTestConnection(), 1);
         QCOMPARE(t.server.slotCount(), 2);
     }
 
@@ -26,9 +26,9 @@ private slots:
     {
         Harness t;
         for (int i = 1; i <= 15; ++i)
-            QCOMPARE(t.server.addTestConnection(), i);
+            QCOMPARE(t.probe.addTestConnection(), i);
         t.clear();
-        QCOMPARE(t.server.addTestConnection(), 16);
+        QCOMPARE(t.probe.addTestConnection(), 16);
         QCOMPARE(t.sent.size(), 1);
         QCOMPARE(t.to(16), QList<QByteArray>{"CMD_full+"});
         QCOMPARE(t.server.slotCount(), 15);
@@ -36,14 +36,14 @@ private slots:
             QVERIFY(t.server.occupied(i));
 
         t.server.disconnectsock(7);
-        QCOMPARE(t.server.addTestConnection(), 7);
+        QCOMPARE(t.probe.addTestConnection(), 7);
     }
 
     void loginAnnouncesAndCatchesUp()
     {
         Harness t;
         t.seat({"Ann", "Cid", "Dan"});
-        t.server.addTestConnection();
+        t.probe.addTestConnection();
         t.from(4, c::logininfo(4, cmd::GameVersion, "Bob"));
         QCOMPARE(t.recipients("CMD_newplayerinfo+4+Bob"), range(1, 4));
         QCOMPARE(t.to(4, "CMD_existingplayers"),
@@ -57,7 +57,7 @@ private slots:
     void loginNameMayHoldPlus()
     {
         Harness t;
-        t.server.addTestConnection();
+        t.probe.addTestConnection();
         t.from(1, c::logininfo(1, cmd::GameVersion, "A+B"));
         QCOMPARE(t.server.player(1).name, QByteArray("A+B"));
     }
@@ -76,7 +76,7 @@ private slots:
         QFETCH(QByteArray, version);
         Harness t;
         t.seat({"Ann", "Cid"});
-        t.server.addTestConnection();
+        t.probe.addTestConnection();
         t.from(3, c::logininfo(3, version, "Bob"));
         QCOMPARE(t.to(1, "CMD_havewrongversion"), QList<QByteArray>{"CMD_havewrongversion+Bob"});
         QCOMPARE(t.to(3, "CMD_wrongversion"), QList<QByteArray>{"CMD_wrongversion+"});
@@ -92,7 +92,7 @@ private slots:
         t.from(1, Harness::startFields(25, false, true));
         t.from(2, c::chooseteam(2, 2));
         t.runStage(); // the sides are formed
-        t.server.addTestConnection();
+        t.probe.addTestConnection();
         t.from(3, c::logininfo(3, cmd::GameVersion, "Bob"));
         QCOMPARE(t.to(3, "CMD_stats"), QList<QByteArray>{"CMD_stats+3+25+60+t+1+1+2+2"});
     }
@@ -148,7 +148,7 @@ private slots:
         QFETCH(QByteArray, relayed);
         Harness t;
         t.seat({"Ann", "Bob", "Cid"});
-        t.server.addTestConnection(); // a spy would be slot 4 here; everyone hears it
+        t.probe.addTestConnection(); // a spy would be slot 4 here; everyone hears it
         t.clear();
         t.from(1, request);
         QCOMPARE(t.recipients(relayed), range(1, 4));
@@ -158,7 +158,7 @@ private slots:
     {
         Harness t;
         t.seat({"Ann"});
-        t.server.addTestConnection();
+        t.probe.addTestConnection();
         t.clear();
         t.from(2, c::chat(2, "hello", "clRed"));
         QCOMPARE(t.recipients("CMD_chat+ chats: hello|clRed"), range(1, 2));
@@ -167,30 +167,32 @@ private slots:
     // A client speaks only for the slot of its own connection.
     void senderSlotMustBeOwn_data()
     {
-        QTest::addColumn<QByteArray>("stage");
+        QTest::addColumn<TServer::Stage>("stage");
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<bool>("validForOwner"); // slot 3 itself may send it
-        QTest::newRow("login") << QByteArray() << c::logininfo(3, cmd::GameVersion, "Mallory")
-                               << true;
-        QTest::newRow("kick") << QByteArray() << c::kickhim(1, 3) << false;
-        QTest::newRow("chat") << QByteArray() << c::chat(3, "x", "clRed") << true;
-        QTest::newRow("action") << QByteArray() << c::action(3, "x", "clRed") << true;
-        QTest::newRow("sound") << QByteArray() << c::playasound(3, 1) << true;
-        QTest::newRow("category") << QByteArray("selecting") << c::catchoosen(3, "Rigged") << true;
-        QTest::newRow("acro") << QByteArray("creating") << c::acro(3, "A B C") << true;
-        QTest::newRow("vote") << QByteArray("voting") << c::choosenacro(3, 1) << true;
-        QTest::newRow("team") << QByteArray("team") << c::chooseteam(3, 2) << true;
+        QTest::newRow("login") << TServer::Stage::None
+                               << c::logininfo(3, cmd::GameVersion, "Mallory") << true;
+        QTest::newRow("kick") << TServer::Stage::None << c::kickhim(1, 3) << false;
+        QTest::newRow("chat") << TServer::Stage::None << c::chat(3, "x", "clRed") << true;
+        QTest::newRow("action") << TServer::Stage::None << c::action(3, "x", "clRed") << true;
+        QTest::newRow("sound") << TServer::Stage::None << c::playasound(3, 1) << true;
+        QTest::newRow("category") << TServer::Stage::Selecting << c::catchoosen(3, "Rigged")
+                                  << true;
+        QTest::newRow("acro") << TServer::Stage::Creating << c::acro(3, "A B C") << true;
+        QTest::newRow("vote") << TServer::Stage::Voting << c::choosenacro(3, 1) << true;
+        QTest::newRow("team") << TServer::Stage::Team << c::chooseteam(3, 2) << true;
         QTest::newRow("slot not a number")
-            << QByteArray() << QByteArray("CMD_chat+x+y|c\xFF") << false;
+            << TServer::Stage::None << QByteArray("CMD_chat+x+y|c\xFF") << false;
         QTest::newRow("slot beyond the table")
-            << QByteArray() << QByteArray("CMD_chat+99999+y\xFF") << false;
+            << TServer::Stage::None << QByteArray("CMD_chat+99999+y\xFF") << false;
         QTest::newRow("empty slot")
-            << QByteArray("creating") << QByteArray("CMD_acro++ABC\xFF") << false;
-        QTest::newRow("start from a player") << QByteArray() << Harness::startFields() << false;
+            << TServer::Stage::Creating << QByteArray("CMD_acro++ABC\xFF") << false;
+        QTest::newRow("start from a player")
+            << TServer::Stage::None << Harness::startFields() << false;
     }
     void senderSlotMustBeOwn()
     {
-        QFETCH(QByteArray, stage);
+        QFETCH(TServer::Stage, stage);
         QFETCH(QByteArray, message);
         QFETCH(bool, validForOwner);
         Harness t;
@@ -227,14 +229,14 @@ private slots:
         Harness t;
         t.seat({"Ann", "Bob"});
         const quint64 old = t.server.player(2).connection;
-        t.server.injectMessage(2, "CMD_chat+2+stale|clRed");
+        t.probe.injectMessage(2, "CMD_chat+2+stale|clRed");
         t.server.disconnectsock(2);
-        QCOMPARE(t.server.queuedMessages(), 0);
-        t.server.addTestConnection();
-        t.server.injectFromConnection(old, "CMD_chooseteam+2+1+");
-        t.server.injectFromConnection(old, c::logininfo(2, cmd::GameVersion, "Ghost"));
+        QCOMPARE(t.probe.queuedMessages(), 0);
+        t.probe.addTestConnection();
+        t.probe.injectFromConnection(old, "CMD_chooseteam+2+1+");
+        t.probe.injectFromConnection(old, c::logininfo(2, cmd::GameVersion, "Ghost"));
         t.clear();
-        t.server.drainQueue();
+        t.probe.drainQueue();
         QVERIFY(t.sent.isEmpty());
         QCOMPARE(t.server.player(2).team, 0);
         QCOMPARE(t.server.player(2).name, QByteArray());
@@ -255,7 +257,7 @@ private slots:
         p.acrotime = 99;
         t.server.disconnectsock(2);
         QCOMPARE(t.server.player(2).score, 17); // kept while the slot is free
-        QCOMPARE(t.server.addTestConnection(), 2);
+        QCOMPARE(t.probe.addTestConnection(), 2);
         QCOMPARE(p.score, 0);
         QCOMPARE(p.team, 0);
         QCOMPARE(p.acro, QByteArray());
@@ -270,7 +272,7 @@ private slots:
     {
         Harness t;
         t.seat({"Ann", "Bob", "Cid"});
-        t.server.injectBytes(2, QByteArray(framing::MaxPending + 1, 'a'));
+        t.probe.injectBytes(2, QByteArray(framing::MaxPending + 1, 'a'));
         QVERIFY(!t.server.occupied(2));
         QCOMPARE(t.recipients("CMD_playerdisconnected+2+Bob"), (QList<int>{1, 3}));
         t.from(1, c::chat(1, "still here", "clRed"));
@@ -296,22 +298,22 @@ private slots:
             burst += one;
         // Delivered in reads of at most 32 KiB, as a socket would.
         for (int at = 0; at < burst.size() && t.server.occupied(2); at += 32768)
-            t.server.injectBytes(2, burst.mid(at, 32768));
+            t.probe.injectBytes(2, burst.mid(at, 32768));
         QVERIFY(!t.server.occupied(2));
-        QCOMPARE(t.server.queuedMessages(), 0);
+        QCOMPARE(t.probe.queuedMessages(), 0);
         // A busy but honest player is not cut off.
-        t.server.addTestPlayer(2, "Bob");
+        t.probe.addTestPlayer(2, "Bob");
         for (int i = 0; i < 50; ++i)
-            t.server.injectBytes(2, c::chat(2, QByteArray(size % 4000, 'y'), "c"));
+            t.probe.injectBytes(2, c::chat(2, QByteArray(size % 4000, 'y'), "c"));
         QVERIFY(t.server.occupied(2));
-        QCOMPARE(t.server.queuedMessages(), 50);
+        QCOMPARE(t.probe.queuedMessages(), 50);
     }
 
     void textsAreBounded()
     {
         Harness t;
         t.seat({"Ann"});
-        t.server.addTestConnection();
+        t.probe.addTestConnection();
         t.from(2, c::logininfo(2, cmd::GameVersion, QByteArray(5000, 'n')));
         QCOMPARE(t.server.player(2).name.size(), TServer::MaxNameBytes);
         t.from(1, c::chat(1, QByteArray(20000, 'x'), "clRed"));
@@ -343,4 +345,5 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestAdmission)
+#include "tests/host/tserverprobe.h"
 #include "tst_admission.moc"

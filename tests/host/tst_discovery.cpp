@@ -96,10 +96,10 @@ private slots:
     {
         Room ann(QStringLiteral("e"));
         Room bob(QStringLiteral("a"));
-        ann.server.addTestPlayer(1, "Ann");
-        ann.server.addTestPlayer(2, "Cy");
-        ann.server.addTestPlayer(13, "Spy");
-        bob.server.addTestPlayer(1, "Bob");
+        TServerProbe(ann.server).addTestPlayer(1, "Ann");
+        TServerProbe(ann.server).addTestPlayer(2, "Cy");
+        TServerProbe(ann.server).addTestPlayer(13, "Spy");
+        TServerProbe(bob.server).addTestPlayer(1, "Bob");
         TServerProbe(bob.server).setGameRunning(true);
 
         RoomFinder finder;
@@ -264,4 +264,5 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestDiscovery)
+#include "tests/host/tserverprobe.h"
 #include "tst_discovery.moc"

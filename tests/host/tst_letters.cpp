@@ -28,7 +28,7 @@ private slots:
         t.from(1, Harness::startFields(1000, false, false, false, false, maxLetters));
         QList<int> seen;
         for (int round = 0; round < counts.size(); ++round) {
-            while (t.server.stage() != "creating")
+            while (t.server.stage() != TServer::Stage::Creating)
                 t.runStage();
             const QByteArray letters = t.last(1, "CMD_theletters");
             const QList<QByteArray> fields = letters.split('+');
@@ -43,19 +43,19 @@ private slots:
     void categoryFromChooserOnly_data()
     {
         QTest::addColumn<int>("sender");
-        QTest::addColumn<QByteArray>("stage");
+        QTest::addColumn<TServer::Stage>("stage");
         QTest::addColumn<QByteArray>("announced");
         QTest::newRow("chooser while selecting")
-            << 2 << QByteArray("selecting") << QByteArray("CMD_catchoosen+Food+Drink");
+            << 2 << TServer::Stage::Selecting << QByteArray("CMD_catchoosen+Food+Drink");
         QTest::newRow("someone else")
-            << 3 << QByteArray("selecting") << QByteArray("CMD_catchoosen+General");
+            << 3 << TServer::Stage::Selecting << QByteArray("CMD_catchoosen+General");
         QTest::newRow("chooser too late")
-            << 2 << QByteArray("creating") << QByteArray("CMD_catchoosen+General");
+            << 2 << TServer::Stage::Creating << QByteArray("CMD_catchoosen+General");
     }
     void categoryFromChooserOnly()
     {
         QFETCH(int, sender);
-        QFETCH(QByteArray, stage);
+        QFETCH(TServer::Stage, stage);
         QFETCH(QByteArray, announced);
         Harness t;
         t.seat({"Ann", "Bob", "Cid"});
@@ -63,7 +63,7 @@ private slots:
         t.probe.setChooser(2);
         t.probe.setStage(stage);
         t.from(sender, c::catchoosen(sender, "Food+Drink"));
-        t.probe.setStage("selecting");
+        t.probe.setStage(TServer::Stage::Selecting);
         t.runStage();
         QCOMPARE(t.last(3, "CMD_catchoosen"), announced);
     }
@@ -98,7 +98,7 @@ private slots:
         QFETCH(QByteArray, list);
         Harness t;
         for (int i = 0; i < scores.size(); ++i)
-            t.server.addTestPlayer(i + 1, "P");
+            t.probe.addTestPlayer(i + 1, "P");
         t.from(1, Harness::startFields(30, true));
         for (int i = 0; i < scores.size(); ++i) {
             // A departed player's score stays in its free slot.
@@ -110,7 +110,7 @@ private slots:
         t.server.findplayer();
         const int listener = scores.size();
         QCOMPARE(t.last(listener, "CMD_inbonus"), "CMD_inbonus+" + list);
-        QCOMPARE(t.server.stage(), QByteArray("selecting"));
+        QCOMPARE(t.server.stage(), TServer::Stage::Selecting);
         QCOMPARE(t.server.currentCategory(), QByteArray("General"));
         QCOMPARE(t.server.letterCount(), 10);
 
@@ -144,7 +144,7 @@ private slots:
         QFETCH(QByteArray, list);
         Harness t;
         for (int i = 0; i < teams.size(); ++i)
-            t.server.addTestPlayer(i + 1, "P");
+            t.probe.addTestPlayer(i + 1, "P");
         t.from(1, Harness::startFields(5, true, true));
         for (int i = 0; i < teams.size(); ++i) {
             t.probe.record(i + 1).team = teams[i];
@@ -194,4 +194,5 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestLetters)
+#include "tests/host/tserverprobe.h"
 #include "tst_letters.moc"

@@ -126,7 +126,7 @@ void TestPump::floodBound()
     const int honest = TServer::LastSlot;
     const int backlog = TServer::MaxQueuedPerConnection - 50;
     for (int f = 1; f <= flooders; ++f)
-        t.server.injectBytes(f, lines(f, "f", 1, backlog));
+        t.probe.injectBytes(f, lines(f, "f", 1, backlog));
 
     const int stepMs = 10, steps = 200;
     int said = 0;
@@ -134,7 +134,7 @@ void TestPump::floodBound()
         t.now += stepMs;
         if (step % 5 == 0) {
             ++said;
-            t.server.injectBytes(honest, lines(honest, "h", said, said));
+            t.probe.injectBytes(honest, lines(honest, "h", said, said));
         }
         for (int i = 0; i < 20 * (flooders + 1); ++i)
             t.server.socktimerTimer();
@@ -160,7 +160,7 @@ void TestPump::silentConnectionsLoseTheirSlots()
     Peer player, silent;
     QVERIFY(join(t.server, player, "Ann"));
     QVERIFY(join(t.server, silent, QByteArray()));
-    while (t.server.addTestConnection() != TServer::LastRecord) {
+    while (t.probe.addTestConnection() != TServer::LastRecord) {
     }
     Peer refused;
     QVERIFY(refused.client->connectTo(t.server.listeningPort()));
@@ -184,4 +184,5 @@ void TestPump::silentConnectionsLoseTheirSlots()
 }
 
 QTEST_GUILESS_MAIN(TestPump)
+#include "tests/host/tserverprobe.h"
 #include "tst_pump.moc"

@@ -7,7 +7,7 @@ using namespace hosttest;
 namespace h = cmd::host;
 namespace c = cmd::client;
 using Peer = TServer::Peer;
-using End = TServer::TestEnd;
+using End = TServerProbe::TestEnd;
 Q_DECLARE_METATYPE(TServer::Peer)
 
 namespace {
@@ -20,8 +20,8 @@ const Peer Phone{"10.0.0.7", "id-phone", true};
 // answer and 7 points.
 void bobAnswered(Harness &t, const Peer &bob = BobsPc)
 {
-    t.server.addTestPlayer(1, "Ann", AnnsPc);
-    t.server.addTestPlayer(2, "Bob", bob);
+    t.probe.addTestPlayer(1, "Ann", AnnsPc);
+    t.probe.addTestPlayer(2, "Bob", bob);
     t.from(1, Harness::startFields());
     t.runStage();
     t.from(2, c::acro(2, "Big Old Bear"));
@@ -32,7 +32,7 @@ void bobAnswered(Harness &t, const Peer &bob = BobsPc)
 // A new connection from `from` logging in as `name`; returns its first slot.
 int comeIn(Harness &t, const Peer &from, const QByteArray &name)
 {
-    const int slot = t.server.addTestConnection(from);
+    const int slot = t.probe.addTestConnection(from);
     t.from(slot, c::logininfo(slot, cmd::GameVersion, name));
     return slot;
 }
@@ -47,7 +47,7 @@ private slots:
     {
         Harness t;
         bobAnswered(t);
-        t.server.endTestConnection(2, End::Failed);
+        t.probe.endTestConnection(2, End::Failed);
         QVERIFY(t.server.isAway(2));
         QCOMPARE(t.server.hostingSlot(), 1);
         QCOMPARE(
@@ -90,7 +90,7 @@ private slots:
     {
         Harness t;
         bobAnswered(t);
-        t.server.endTestConnection(2, End::Failed);
+        t.probe.endTestConnection(2, End::Failed);
         t.now += 120000;
         t.server.rejointimerTimer();
         QVERIFY(!t.server.occupied(2));
@@ -127,7 +127,7 @@ private slots:
         QFETCH(QByteArray, named);
         Harness t;
         bobAnswered(t);
-        t.server.endTestConnection(2, End::Failed);
+        t.probe.endTestConnection(2, End::Failed);
         const int slot = comeIn(t, from, name);
         QCOMPARE(t.server.isAway(2), !takesIt);
         QCOMPARE(t.server.player(2).score, 7);
@@ -141,13 +141,13 @@ private slots:
         Harness t;
         bobAnswered(t, Phone);
         // The web layer closes its connection however the page went.
-        t.server.endTestConnection(2, End::Closed);
+        t.probe.endTestConnection(2, End::Closed);
         QVERIFY(t.server.isAway(2));
         comeIn(t, Peer{"10.0.0.8", "id-phone", true}, "typed nothing");
         QVERIFY(!t.server.isAway(2));
         QCOMPARE(t.server.player(2).name, QByteArray("Bob"));
         // Another browser with the same name is somebody else.
-        t.server.endTestConnection(2, End::Failed);
+        t.probe.endTestConnection(2, End::Failed);
         comeIn(t, Peer{"10.0.0.7", "id-other", true}, "Bob");
         QVERIFY(t.server.isAway(2));
         // A page that says it leaves goes at once.
@@ -161,7 +161,7 @@ private slots:
     {
         Harness t;
         bobAnswered(t);
-        t.server.endTestConnection(2, End::Closed);
+        t.probe.endTestConnection(2, End::Closed);
         QVERIFY(!t.server.occupied(2));
         QCOMPARE(t.last(1, "CMD_playerdisconnected"), QByteArray("CMD_playerdisconnected+2+Bob"));
     }
@@ -170,7 +170,7 @@ private slots:
     {
         Harness t;
         bobAnswered(t);
-        t.server.endTestConnection(1, End::Failed);
+        t.probe.endTestConnection(1, End::Failed);
         const int cid = comeIn(t, Elsewhere, "Cid");
         QCOMPARE(t.server.hostingSlot(), 1);
         t.from(cid, c::kickhim(cid, 2));
@@ -185,21 +185,21 @@ private slots:
     {
         Harness t;
         for (int s = 1; s <= TServer::LastSlot; ++s)
-            t.server.addTestPlayer(s, "P" + QByteArray::number(s),
-                                   Peer{"10.1.0." + QString::number(s), {}, false});
-        t.server.endTestConnection(4, End::Failed);
-        QCOMPARE(t.server.addTestConnection(Elsewhere), TServer::LastRecord);
+            t.probe.addTestPlayer(s, "P" + QByteArray::number(s),
+                                  Peer{"10.1.0." + QString::number(s), {}, false});
+        t.probe.endTestConnection(4, End::Failed);
+        QCOMPARE(t.probe.addTestConnection(Elsewhere), TServer::LastRecord);
         t.now += 120000;
         t.server.rejointimerTimer();
-        QCOMPARE(t.server.addTestConnection(Elsewhere), 4);
+        QCOMPARE(t.probe.addTestConnection(Elsewhere), 4);
     }
 
     void removedStayOut()
     {
         Harness t;
-        t.server.addTestPlayer(1, "Ann", AnnsPc);
-        t.server.addTestPlayer(2, "Bob", BobsPc);
-        t.server.addTestPlayer(3, "Pho", Phone);
+        t.probe.addTestPlayer(1, "Ann", AnnsPc);
+        t.probe.addTestPlayer(2, "Bob", BobsPc);
+        t.probe.addTestPlayer(3, "Pho", Phone);
         t.from(1, c::kickhim(1, 2));
         t.from(1, c::kickhim(1, 3));
         QCOMPARE(t.server.removedCount(), 3);
@@ -222,7 +222,7 @@ private slots:
     void renamesAreBounded()
     {
         Harness t;
-        t.server.addTestPlayer(1, "Ann", AnnsPc);
+        t.probe.addTestPlayer(1, "Ann", AnnsPc);
         const int slot = comeIn(t, Elsewhere, "M0");
         t.from(slot, c::logininfo(slot, cmd::GameVersion, "Ann"));
         QCOMPARE(t.server.player(slot).name, QByteArray("Ann (2)"));
@@ -239,15 +239,15 @@ private slots:
         // second, for a minute of the host's clock.
         Harness t;
         for (int s = 1; s <= TServer::LastSlot; ++s)
-            t.server.addTestPlayer(s, "P" + QByteArray::number(s));
+            t.probe.addTestPlayer(s, "P" + QByteArray::number(s));
         const QByteArray big(4000, 'x');
         int honest = 0;
         qint64 relayedBytes = 0;
         for (int second = 0; second < 60; ++second) {
             for (int burst = 0; burst < 40; ++burst) {
                 for (int s = 1; s < TServer::LastSlot; ++s)
-                    t.server.injectMessage(s, c::chat(s, big, "c").chopped(1));
-                t.server.drainQueue();
+                    t.probe.injectMessage(s, c::chat(s, big, "c").chopped(1));
+                t.probe.drainQueue();
             }
             t.from(TServer::LastSlot, c::chat(TServer::LastSlot, "hi", "c"));
             t.now += 1000;
@@ -271,7 +271,7 @@ private slots:
         // the earliest, for the speed bonus and for the tie.
         Harness t;
         for (int s = 1; s <= 3; ++s)
-            t.server.addTestPlayer(s, "P" + QByteArray::number(s));
+            t.probe.addTestPlayer(s, "P" + QByteArray::number(s));
         t.from(1, Harness::startFields(100, false, false, false, true));
         t.runStage();
         for (int s = 3; s >= 1; --s) {
@@ -289,4 +289,5 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestRejoin)
+#include "tests/host/tserverprobe.h"
 #include "tst_rejoin.moc"

@@ -13,7 +13,7 @@ void toVoting(Harness &t, int count, const QList<int> &answerTimes, int letters 
               bool speed = false)
 {
     for (int s = 1; s <= count; ++s)
-        t.server.addTestPlayer(s, "P" + QByteArray::number(s));
+        t.probe.addTestPlayer(s, "P" + QByteArray::number(s));
     t.from(1, Harness::startFields(100, false, false, false, speed));
     t.probe.setLetterCount(letters);
     t.runStage();
@@ -84,7 +84,7 @@ private slots:
         QFETCH(int, chooser);
         Harness t;
         toVoting(t, int(votes.size()), answerTimes, letters, speed);
-        QCOMPARE(t.server.stage(), QByteArray("voting"));
+        QCOMPARE(t.server.stage(), TServer::Stage::Voting);
         vote(t, votes);
         t.clear();
         t.runStage();
@@ -110,7 +110,7 @@ private slots:
         Harness t;
         toVoting(t, 6, {None, 20, None, None, 10});
         t.sent.clear();
-        t.probe.setStage("creating");
+        t.probe.setStage(TServer::Stage::Creating);
         t.server.sortacros();
         QCOMPARE(t.to(3, "CMD_anacro"), QList<QByteArray>{"CMD_anacro+2+Answer 2+5+Answer 5"});
         for (int s = 1; s <= 6; ++s)
@@ -137,7 +137,7 @@ private slots:
         QFETCH(int, ticks);
         Harness t;
         for (int s = 1; s <= players; ++s)
-            t.server.addTestPlayer(s, "P");
+            t.probe.addTestPlayer(s, "P");
         t.probe.record(1).acro = "Answer";
         t.probe.setLetterCount(letters);
         t.server.sortacros();
@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(t.last(1, "CMD_noanswer"), QByteArray("CMD_noanswer+"));
         QVERIFY(t.to(1, "CMD_anacro").isEmpty());
         QCOMPARE(t.runStage(), 4);
-        QCOMPARE(t.server.stage(), QByteArray("break"));
+        QCOMPARE(t.server.stage(), TServer::Stage::Break);
         QCOMPARE(t.server.stageCount(), 3);
     }
 
@@ -203,7 +203,7 @@ private slots:
     {
         Harness t;
         toVoting(t, 1, {}, 3);
-        t.probe.setStage("creating");
+        t.probe.setStage(TServer::Stage::Creating);
         t.now = 5;
         t.from(1, c::acro(1, "First+Try"));
         t.now = 9;
@@ -217,8 +217,8 @@ private slots:
     {
         Harness t;
         toVoting(t, 12, {});
-        t.server.addTestConnection();
-        t.probe.setStage("creating");
+        t.probe.addTestConnection();
+        t.probe.setStage(TServer::Stage::Creating);
         t.clear();
         t.from(13, c::acro(13, "Spy Answer"));
         QVERIFY(t.sent.isEmpty());
@@ -241,7 +241,7 @@ private slots:
         QCOMPARE(t.server.player(4).roundscore, 1);
         QCOMPARE(t.server.player(1).votes, 0);
         // The next round's chooser has left: someone present chooses.
-        while (t.server.stage() != "selecting")
+        while (t.server.stage() != TServer::Stage::Selecting)
             t.runStage();
         QVERIFY(t.server.occupied(t.server.chooser()));
     }
@@ -254,7 +254,7 @@ private slots:
         toVoting(t, 3, {10, 20, 30});
         vote(t, {3, 3, 2});
         t.server.disconnectsock(2);
-        QCOMPARE(t.server.addTestConnection(), 2);
+        QCOMPARE(t.probe.addTestConnection(), 2);
         t.clear();
         t.runStage();
         QCOMPARE(t.server.player(2).votes, 0);
@@ -288,4 +288,5 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestScoring)
+#include "tests/host/tserverprobe.h"
 #include "tst_scoring.moc"

@@ -9,13 +9,13 @@ void seatNamed(Harness &t, int count)
 {
     const QList<QByteArray> names = {"Ann", "Bob", "Cid", "Dan", "Eve", "Fay", "Gus"};
     for (int s = 1; s <= count; ++s)
-        t.server.addTestPlayer(s, names[s - 1]);
+        t.probe.addTestPlayer(s, names[s - 1]);
 }
 
 // Ends the score stage of a normal round, which asks whether the game is won.
 void endScoreStage(Harness &t)
 {
-    t.probe.setStage("break1");
+    t.probe.setStage(TServer::Stage::Break1);
     t.probe.setStageCount(0);
     t.clear();
     t.tick();
@@ -70,7 +70,7 @@ private slots:
         seatNamed(t, 2);
         t.from(1, Harness::startFields(30, false, true));
         t.runStage();
-        t.server.addTestPlayer(3, "Cid");
+        t.probe.addTestPlayer(3, "Cid");
         t.clear();
         t.from(1, c::chooseteam(1, 2)); // has a side already
         t.from(3, c::chooseteam(3, 2));
@@ -106,7 +106,7 @@ private slots:
     {
         Harness t;
         seatNamed(t, 1);
-        while (t.server.addTestConnection() < 13) {
+        while (t.probe.addTestConnection() < 13) {
         }
         t.from(1, Harness::startFields(30, false, true));
         t.from(13, c::chooseteam(13, 1));
@@ -150,7 +150,7 @@ private slots:
         if (winner.isEmpty()) {
             QVERIFY(t.to(1, "CMD_winner").isEmpty());
             QVERIFY(t.server.gameRunning());
-            QCOMPARE(t.server.stage(), QByteArray("selecting"));
+            QCOMPARE(t.server.stage(), TServer::Stage::Selecting);
             QCOMPARE(t.to(1, "CMD_inbonus").size(), bonus ? 1 : 0);
             QCOMPARE(t.to(1, "CMD_cats").size(), bonus ? 0 : 1);
         } else {
@@ -218,8 +218,8 @@ private slots:
     void chooserLeftSomeonePresentChooses()
     {
         Harness t;
-        t.server.addTestPlayer(7, "Gus");
-        t.server.addTestPlayer(12, "Lou");
+        t.probe.addTestPlayer(7, "Gus");
+        t.probe.addTestPlayer(12, "Lou");
         t.server.disconnectsock(12);
         for (int round = 0; round < 20; ++round) {
             t.probe.setChooser(12);
@@ -230,4 +230,5 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestTeams)
+#include "tests/host/tserverprobe.h"
 #include "tst_teams.moc"

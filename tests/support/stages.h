@@ -5,11 +5,11 @@
 
 namespace testsupport {
 
-// Ticks the stage clock until the stage word changes or the clock stops;
+// Ticks the stage clock until the stage changes or the clock stops;
 // returns the ticks it took.
 inline int runStage(TServer &server)
 {
-    const QByteArray stage = server.stage();
+    const auto stage = server.stage();
     int ticks = 0;
     while (server.stage() == stage && server.stageClockRunning() && ticks < 10000) {
         server.Timer1Timer();
