@@ -1,7 +1,7 @@
 // The game area: the top bar and the six stage panels of a round, with the
 // routines the dispatcher hands round messages to. Each routine takes the
-// message remainder; a number field that does not convert throws
-// cmd::ParseError, which the dispatcher reports.
+// message as read (net/messages.h); a number field it needs that does not
+// convert throws cmd::ParseError, which the dispatcher reports.
 #pragma once
 
 #include <QRandomGenerator>
@@ -11,6 +11,7 @@
 #include "client/playerboard.h"
 #include "client/roundpicture.h"
 #include "client/roundstyle.h"
+#include "net/messages.h"
 
 class QComboBox;
 class QKeyEvent;
@@ -25,10 +26,10 @@ public:
     explicit Tgamearea(ClientContext *context, QWidget *parent = nullptr);
 
     // Game start and teams.
-    void startthegame(const QByteArray &data);
-    void teamgame(const QByteArray &data);
-    void stats(const QByteArray &data);
-    void histeam(const QByteArray &data);
+    void startthegame(const cmd::toClient::Game &message);
+    void teamgame(const cmd::toClient::TeamGame &message);
+    void stats(const cmd::toClient::Stats &message);
+    void histeam(const cmd::toClient::Teams &message);
     void selectteam(int team);
     void image_team1Click(QObject *sender);
     // The start button and the menu item File, "Start Game".
@@ -38,9 +39,9 @@ public:
     void clearacros();
 
     // Category choice.
-    void getnextplayer(const QByteArray &data);
-    void postcats(const QByteArray &data);
-    void catchoosen(const QByteArray &data);
+    void getnextplayer(const cmd::toClient::NextPlayer &message);
+    void postcats(const cmd::toClient::Cats &message);
+    void catchoosen(const cmd::toClient::Category &message);
     void combo_catChange(QComboBox *sender);
     void combo_catDropDown(QComboBox *sender);
     // True when the key was swallowed.
@@ -49,7 +50,7 @@ public:
     void Label2Click();
 
     // Acro entry.
-    void posttheletters(const QByteArray &data);
+    void posttheletters(const cmd::toClient::Letters &message);
     // True when the key was swallowed or replaced.
     bool edit_answerKeyPress(QKeyEvent *event);
     void checkacro(const QString &text);
@@ -58,18 +59,18 @@ public:
     void startCountdown(int seconds);
 
     // Voting.
-    void postacros(const QByteArray &data);
+    void postacros(const cmd::toClient::Answers &message);
     void moveacro(int i);
     void dovote();
     void label_acro1Click(QObject *sender);
 
     // Results, scores and game end.
-    void postvotes(const QByteArray &data);
+    void postvotes(const cmd::toClient::Votes &message);
     void noanswer();
-    void postscores(const QByteArray &data);
+    void postscores(const cmd::toClient::Scores &message);
     void novotes();
-    void inbonus(const QByteArray &data);
-    void winner(const QByteArray &data);
+    void inbonus(const cmd::toClient::InBonus &message);
+    void winner(const cmd::toClient::Winner &message);
     void button_log1Click(QObject *sender);
 
     // The shuffle of the voting lines and the letters sound draw from this.
@@ -95,7 +96,7 @@ private:
     void buildTeamPanel();
     void buildAnnouncementPanels();
 
-    void announceGame(const QByteArray &data, bool teamGame);
+    template <class Announcement> void announceGame(const Announcement &game, bool teamGame);
     void setCreationTime(const QByteArray &field);
     void sendCategory(QComboBox *box);
     void focusChat();

@@ -126,22 +126,20 @@ void Tgamearea::buildCategoryPanel()
     roundstyle::setTag(label_creationtime, 60);
 }
 
-void Tgamearea::postcats(const QByteArray &data)
+void Tgamearea::postcats(const cmd::toClient::Cats &message)
 {
-    cmd::FieldReader reader(data);
-    label_catagory->setText(QString::fromUtf8(reader.field()) + LetterRound);
+    label_catagory->setText(QString::fromUtf8(message.letterCount.text) + LetterRound);
     setpanels(panel_catagory);
     clearacros();
     startCountdown(CategoryStageSeconds);
 }
 
-void Tgamearea::getnextplayer(const QByteArray &data)
+void Tgamearea::getnextplayer(const cmd::toClient::NextPlayer &message)
 {
     categoryDropped = false;
-    cmd::FieldReader reader(data);
     ClientState &state = context->state();
-    state.chooserSlot = reader.number();
-    const QByteArray fixedList = reader.field();
+    state.chooserSlot = message.chooser.get();
+    const QByteArray &fixedList = message.noCouch;
     roundstyle::setTag(edit_answer, 0);
 
     const QString name = boardName(state.chooserSlot);
@@ -203,9 +201,9 @@ bool Tgamearea::saveCategoryFile(const QStringList &list)
     return false;
 }
 
-void Tgamearea::catchoosen(const QByteArray &data)
+void Tgamearea::catchoosen(const cmd::toClient::Category &message)
 {
-    const QString category = QString::fromUtf8(data);
+    const QString category = QString::fromUtf8(message.category);
     label_wonround->clear();
     label_catagory1->setText(category);
     label_catagory->setText(CategoryCaption + category);

@@ -95,7 +95,7 @@ void Tgamearea::buildCreatingPanel()
     label_creationtime1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
-void Tgamearea::posttheletters(const QByteArray &data)
+void Tgamearea::posttheletters(const cmd::toClient::Letters &message)
 {
     ClientState &state = context->state();
     setStatus(CreatingStatus);
@@ -105,18 +105,9 @@ void Tgamearea::posttheletters(const QByteArray &data)
     edit_answer->setVisible(answering);
     label_accepted->hide();
 
-    cmd::FieldReader reader(data);
-    state.letterCount = reader.number();
-    QString letters;
-    for (int i = 0; i < state.letterCount && !reader.isEmpty(); ++i) {
-        // The host's last field has no "+" after it; it is the rest of the message.
-        if (!reader.rest().contains('+')) {
-            letters += QString::fromUtf8(reader.rest());
-            break;
-        }
-        letters += QString::fromUtf8(reader.field());
-    }
-    label_letters->setText(letters);
+    state.letterCount = message.letterCount.get();
+    label_letters->setText(
+        QString::fromUtf8(cmd::joinedLetters(message.letters, state.letterCount)));
 
     label_filter->hide();
     label_warning->hide();

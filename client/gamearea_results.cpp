@@ -84,22 +84,20 @@ void Tgamearea::placeLogButtons()
     }
 }
 
-void Tgamearea::postvotes(const QByteArray &data)
+void Tgamearea::postvotes(const cmd::toClient::Votes &message)
 {
     setVotingOpen(false);
     label_playersnames2->clear();
     image_hand->hide();
     image_speed->hide();
 
-    cmd::FieldReader reader = cmd::FieldReader::forList(data);
-    // An empty remainder is an empty list.
-    while (!data.isEmpty() && !reader.listEnded() && reader.rest().contains('+')) {
-        const QByteArray won = reader.field();
-        const QByteArray counted = reader.field();
-        const QByteArray speed = reader.field();
-        const int slot = reader.number();
-        const QString name = QString::fromUtf8(reader.field());
-        const QString votes = QString::fromUtf8(reader.field());
+    for (const cmd::VoteItem &record : message.votes) {
+        const QByteArray &won = record.won;
+        const QByteArray &counted = record.counted;
+        const QByteArray &speed = record.speed;
+        const int slot = record.slot.get();
+        const QString name = QString::fromUtf8(record.name);
+        const QString votes = QString::fromUtf8(record.votes.text);
         if (slot < 1 || slot > Lines) continue;
         Row &row = rows[slot];
         row.name->setText(name);
@@ -155,24 +153,23 @@ void Tgamearea::noanswer()
     showNothingSubmitted(NoAcros, false);
 }
 
-void Tgamearea::postscores(const QByteArray &data)
+void Tgamearea::postscores(const cmd::toClient::Scores &message)
 {
     setVotingOpen(false);
     label_bonus->hide();
     setStatus(PostingStatus);
 
-    cmd::FieldReader reader = cmd::FieldReader::forList(data);
-    const QByteArray teamGame = reader.field();
-    const QString yellow = QString::fromUtf8(reader.field());
-    const QString white = QString::fromUtf8(reader.field());
+    const QByteArray &teamGame = message.teamGame;
+    const QString yellow = QString::fromUtf8(message.yellow.text);
+    const QString white = QString::fromUtf8(message.white.text);
     if (teamGame == "t") context->setTeamLines(YellowTotal + yellow, WhiteTotal + white);
 
     PlayerBoard &board = context->board();
     int best = 0;
-    while (!reader.listEnded() && reader.rest().contains('+')) {
-        const int slot = reader.number();
-        const QByteArray total = reader.field();
-        const QByteArray points = reader.field();
+    for (const cmd::ScoreItem &score : message.scores) {
+        const int slot = score.slot.get();
+        const QByteArray &total = score.total.text;
+        const QByteArray &points = score.points.text;
         if (slot < 1 || slot > Lines) continue;
         board.setScore(slot, QString::fromUtf8(total));
         board.setBonusMark(slot, points == "0" ? QString()
@@ -204,7 +201,7 @@ void Tgamearea::postscores(const QByteArray &data)
     board.placeRows(order);
 }
 
-void Tgamearea::inbonus(const QByteArray &data)
+void Tgamearea::inbonus(const cmd::toClient::InBonus &message)
 {
     const ClientState &state = context->state();
     clearacros();
@@ -214,9 +211,9 @@ void Tgamearea::inbonus(const QByteArray &data)
     label_catagory->setText(BonusRoundCaption);
     label_bonus->show();
 
-    if (data != "0") {
+    if (message.players != "0") {
         QStringList names;
-        for (const QByteArray &field : data.split(',')) {
+        for (const QByteArray &field : message.players.split(',')) {
             int slot = 0;
             if (!cmd::toNumber(field, slot)) throw cmd::ParseError(field);
             if (slot < 1 || slot > Lines) continue; // 0: a team without a bonus player
@@ -243,9 +240,9 @@ void Tgamearea::inbonus(const QByteArray &data)
     setpanels(panel_inbonus);
 }
 
-void Tgamearea::winner(const QByteArray &data)
+void Tgamearea::winner(const cmd::toClient::Winner &message)
 {
-    const QString text = QString::fromUtf8(data);
+    const QString text = QString::fromUtf8(message.text);
     context->playsounds(QStringLiteral("gameover"));
     context->addlinetochat(text + HasWonChat, colortext::clYellow);
     label_winner1->setText(text + QStringLiteral("!"));

@@ -101,7 +101,7 @@ void Tgamearea::setCreationTime(const QByteArray &field)
 
 // The part startthegame and teamgame share: the option captions, the reset and
 // the chat line; the caller does what differs before and after.
-void Tgamearea::announceGame(const QByteArray &data, bool teamGame)
+template <class Announcement> void Tgamearea::announceGame(const Announcement &game, bool teamGame)
 {
     for (int n = 1; n <= 12; ++n)
         context->board().setRowColour(n, palette::Yellow);
@@ -111,16 +111,15 @@ void Tgamearea::announceGame(const QByteArray &data, bool teamGame)
     button_start->hide();
     clearall();
 
-    cmd::FieldReader reader(data);
-    const QByteArray starter = reader.field();
-    const QString playTo = PlayToCaption + QString::fromUtf8(reader.field());
+    const QByteArray &starter = game.starter;
+    const QString playTo = PlayToCaption + QString::fromUtf8(game.playTo.text);
     label_playtoscore->setText(playTo);
     label_playtoscore1->setText(playTo);
-    setCreationTime(reader.field());
-    const QByteArray bonus = reader.field();
-    const QByteArray bonusLetters = reader.field();
-    const QByteArray winnerByBonus = reader.field();
-    const QByteArray speed = reader.field();
+    setCreationTime(game.creationSeconds.text);
+    const QByteArray &bonus = game.bonus;
+    const QByteArray &bonusLetters = game.bonusLetters.text;
+    const QByteArray &winnerByBonus = game.winningBonus;
+    const QByteArray &speed = game.speed;
     label_bonus->setText(QString::fromUtf8(bonusLetters) + BonusRoundCaption);
     const QString summary = gameSummary(bonus, bonusLetters, winnerByBonus, speed);
 
@@ -140,19 +139,19 @@ void Tgamearea::announceGame(const QByteArray &data, bool teamGame)
                                colortext::clYellow);
 }
 
-void Tgamearea::startthegame(const QByteArray &data)
+void Tgamearea::startthegame(const cmd::toClient::Game &message)
 {
-    announceGame(data, false);
+    announceGame(message, false);
     context->setTeamLines(QString(), QString());
     context->playsounds(QStringLiteral("letsplay"));
 }
 
-void Tgamearea::teamgame(const QByteArray &data)
+void Tgamearea::teamgame(const cmd::toClient::TeamGame &message)
 {
     panel_team->show();
     context->setTeamLines(YellowTotal + QStringLiteral("0"), WhiteTotal + QStringLiteral("0"));
     label_bonus->hide();
-    announceGame(data, true);
+    announceGame(message, true);
     image_team1->setPicture(res::teamPicture(YellowNotChosen));
     roundstyle::setTag(image_team1, YellowNotChosen);
     image_team2->setPicture(res::teamPicture(WhiteNotChosen));
@@ -161,45 +160,40 @@ void Tgamearea::teamgame(const QByteArray &data)
     context->playsounds(QStringLiteral("letsplay"));
 }
 
-void Tgamearea::stats(const QByteArray &data)
+void Tgamearea::stats(const cmd::toClient::Stats &message)
 {
-    // Read as a list: the team flag is the last field when no pairs follow.
-    cmd::FieldReader reader = cmd::FieldReader::forList(data);
-    if (reader.number() != context->state().ownSlot) return;
+    if (message.slot.get() != context->state().ownSlot) return;
     clearall();
-    const QString playTo = PlayToCaption + QString::fromUtf8(reader.field());
+    const QString playTo = PlayToCaption + QString::fromUtf8(message.playTo.text);
     label_playtoscore->setText(playTo);
     label_playtoscore1->setText(playTo);
-    setCreationTime(reader.field());
+    setCreationTime(message.creationSeconds.text);
     const QString creation = CreationCaption + QString::number(creationTime());
     label_creationtime->setText(creation);
     label_creationtime1->setText(creation);
     context->setTeamLines(QString(), QString());
 
-    if (reader.field() != "t") {
+    if (message.teamGame != "t") {
         label_wait->show();
         label_wait->raise();
         return;
     }
     setpanels(panel_team);
     context->setTeamLines(YellowTotal + QStringLiteral("0"), WhiteTotal + QStringLiteral("0"));
-    while (!reader.listEnded() && reader.rest().contains('+')) {
-        int slot = 0, team = 0;
-        const bool slotOk = reader.number(slot);
-        const bool teamOk = reader.number(team);
-        if (!slotOk || !teamOk) continue;
+    for (const cmd::TeamItem &pair : message.teams) {
+        if (!pair.slot.ok || !pair.team.ok) continue;
+        const int slot = pair.slot.value;
+        const int team = pair.team.value;
         if (team == 1) context->board().setRowColour(slot, palette::Yellow);
         if (team == 2) context->board().setRowColour(slot, palette::White);
     }
 }
 
-void Tgamearea::histeam(const QByteArray &data)
+void Tgamearea::histeam(const cmd::toClient::Teams &message)
 {
-    cmd::FieldReader pairs = cmd::FieldReader::forList(data);
-    // An empty remainder is an empty list.
-    while (!data.isEmpty() && !pairs.listEnded() && pairs.rest().contains('+')) {
-        const int slot = pairs.number();
-        const int team = pairs.number();
+    for (const cmd::TeamItem &pair : message.teams) {
+        const int slot = pair.slot.get();
+        const int team = pair.team.get();
         if (team != 1 && team != 2) continue;
         context->board().setRowColour(slot, team == 1 ? palette::Yellow : palette::White);
         if (slot == context->state().ownSlot) {

@@ -140,17 +140,15 @@ bool Tgamearea::votingOpen() const
     return roundstyle::tag(image_hand) == 1;
 }
 
-void Tgamearea::postacros(const QByteArray &data)
+void Tgamearea::postacros(const cmd::toClient::Answers &message)
 {
     ClientState &state = context->state();
     setVotingOpen(true);
     image_hand->hide();
 
-    cmd::FieldReader reader = cmd::FieldReader::forList(data);
-    // An empty remainder is an empty list.
-    while (!data.isEmpty() && !reader.listEnded() && reader.rest().contains('+')) {
-        const int slot = reader.number();
-        const QString answer = QString::fromUtf8(cmd::acroFromWire(reader.field()));
+    for (const cmd::AcroItem &item : message.acros) {
+        const int slot = item.slot.get();
+        const QString answer = QString::fromUtf8(cmd::acroFromWire(item.acro));
         if (slot < 1 || slot > Lines) continue;
         QLabel *acro = rows[slot].acro;
         acro->setText(answer);

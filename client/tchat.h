@@ -15,6 +15,7 @@
 
 #include "client/clientcontext.h"
 #include "net/framing.h"
+#include "net/messages.h"
 #include "net/tsock.h"
 #include "shell/settings.h"
 
@@ -141,7 +142,6 @@ public:
     // Connection and dispatcher.
     void hostpress();
     void joinpress();
-    void sendloginfo(const QByteArray &remainder);
     void sockRead(TSock *sender);
     void sockInfo(TSock *sender, TSocketInfo kind, const QString &text);
     // Handles one queue entry the way the pump does; an error in it is reported
@@ -179,17 +179,14 @@ public:
     JoinAttempt *pendingJoin() const;
 
     // Player board and spies.
-    void newplayerinfo(const QByteArray &remainder);
-    void playerdisconnected(const QByteArray &remainder);
-    void entered(const QByteArray &remainder);
     void label_playername2ContextPopup(int slot, const QPoint &globalPos);
     void RemoveFromGame1Click();
     void kicking(int slot);
     void showpopClick();
 
     // Chat.
-    void chatrecieved(const QByteArray &remainder);
-    void playasound(const QByteArray &remainder);
+    // A relayed chat or action text: the line, "|", the colour.
+    void chatrecieved(const QByteArray &text);
     void sendit();
     void b_phrase1Click(int button);
     void b_phrase10Click();
@@ -267,7 +264,38 @@ private:
     void endReconnect(const char *line);
     void freshSock();
     int rejoinWindowMs() const;
-    void youracro(const QByteArray &remainder);
+    // The host's messages, each as read (net/messages.h); dispatch() hands
+    // them here and those of a round on to the game area.
+    void on(const cmd::toClient::SendLogin &message);
+    void on(const cmd::toClient::ChatLine &message);
+    void on(const cmd::toClient::ActionLine &message);
+    void on(const cmd::toClient::NewPlayer &message);
+    void on(const cmd::toClient::ExistingPlayer &message);
+    void on(const cmd::toClient::PlayerGone &message);
+    void on(const cmd::toClient::Full &message);
+    void on(const cmd::toClient::HasWrongVersion &message);
+    void on(const cmd::toClient::WrongVersion &message);
+    void on(const cmd::toClient::Entered &message);
+    void on(const cmd::toClient::UpdateTime &message);
+    void on(const cmd::toClient::Sound &message);
+    void on(const cmd::toClient::YourAnswer &message);
+    void on(const cmd::toClient::Game &message);
+    void on(const cmd::toClient::TeamGame &message);
+    void on(const cmd::toClient::Stats &message);
+    void on(const cmd::toClient::Teams &message);
+    void on(const cmd::toClient::NextPlayer &message);
+    void on(const cmd::toClient::Cats &message);
+    void on(const cmd::toClient::InBonus &message);
+    void on(const cmd::toClient::Category &message);
+    void on(const cmd::toClient::Letters &message);
+    void on(const cmd::toClient::NoAnswer &message);
+    void on(const cmd::toClient::Answers &message);
+    void on(const cmd::toClient::DoVote &message);
+    void on(const cmd::toClient::Votes &message);
+    void on(const cmd::toClient::NoVotes &message);
+    void on(const cmd::toClient::Scores &message);
+    void on(const cmd::toClient::Winner &message);
+    void newplayerinfo(int slot, const QString &name);
     void watchConnection(TSock *connection);
     void startDiscovery();
     void joinFinished(JoinAttempt *attempt, int outcome, const QString &name,

@@ -26,28 +26,20 @@ const char FamilyNotice[] = "This is a Family Oriented Game.\n"
 const char NotRatedNotice[] = "This game is not rated. Content might not be suitable for all ages";
 const TColor DepartureColour = 0x78989C;
 
-struct SlotAndName
-{
-    int slot = 0;
-    QString name;
-};
-
-// "slot+name", the name running to the end (it may hold "+").
-SlotAndName readSlotAndName(const QByteArray &remainder)
-{
-    cmd::FieldReader reader(remainder);
-    SlotAndName result;
-    result.slot = reader.number();
-    result.name = QString::fromUtf8(reader.rest());
-    return result;
-}
 } // namespace
 
-void Tchat::newplayerinfo(const QByteArray &remainder)
+void Tchat::on(const cmd::toClient::NewPlayer &message)
 {
-    const SlotAndName arrival = readSlotAndName(remainder);
-    const int slot = arrival.slot;
-    const QString &name = arrival.name;
+    newplayerinfo(message.slot.get(), QString::fromUtf8(message.name));
+}
+
+void Tchat::on(const cmd::toClient::ExistingPlayer &message)
+{
+    newplayerinfo(message.slot.get(), QString::fromUtf8(message.name));
+}
+
+void Tchat::newplayerinfo(int slot, const QString &name)
+{
     if (slot < 1 || slot > LastSlot) return; // the host has no such slot
 
     // A player who is away arrives again under its away name, and once more
@@ -114,10 +106,10 @@ void Tchat::showNotice(const QString &notice)
         addlinetochat(line, colortext::clYellow);
 }
 
-void Tchat::playerdisconnected(const QByteArray &remainder)
+void Tchat::on(const cmd::toClient::PlayerGone &message)
 {
-    const SlotAndName departure = readSlotAndName(remainder);
-    const int slot = departure.slot;
+    const int slot = message.slot.get();
+    const QString name = QString::fromUtf8(message.name);
     if (slot == st.ownSlot) {
         st.loggedIn = false;
         close();
@@ -128,20 +120,19 @@ void Tchat::playerdisconnected(const QByteArray &remainder)
             addlinetochat(shown + QLatin1String(Disconnected), DepartureColour);
         FlatPanel2->clearPlayer(slot);
     }
-    if (slot > BoardSlots && slot <= LastSlot && spyPresent[slot] &&
-        spyNames[slot] == departure.name) {
-        addlinetochat(departure.name + QLatin1String(HasLeft), DepartureColour);
-        if (windows.spylist) windows.spylist->removeSpy(slot, departure.name);
+    if (slot > BoardSlots && slot <= LastSlot && spyPresent[slot] && spyNames[slot] == name) {
+        addlinetochat(name + QLatin1String(HasLeft), DepartureColour);
+        if (windows.spylist) windows.spylist->removeSpy(slot, name);
         spyPresent[slot] = false;
         spyNames[slot].clear();
     }
 }
 
-void Tchat::entered(const QByteArray &remainder)
+void Tchat::on(const cmd::toClient::Entered &message)
 {
     // A slot that names no mark on the board is ignored.
-    int slot = 0;
-    if (!cmd::toNumber(remainder, slot) || slot < 1 || slot > BoardSlots) return;
+    const int slot = message.slot.value;
+    if (!message.slot.ok || slot < 1 || slot > BoardSlots) return;
     FlatPanel2->setEnteredMark(slot, true);
 }
 

@@ -110,9 +110,19 @@ void Tchat::playsounds(const QString &name)
     if (PlaySounds1->isChecked() && soundPlayer) soundPlayer->play(name);
 }
 
-void Tchat::chatrecieved(const QByteArray &remainder)
+void Tchat::on(const cmd::toClient::ChatLine &message)
 {
-    const QString text = QString::fromUtf8(remainder);
+    chatrecieved(message.text);
+}
+
+void Tchat::on(const cmd::toClient::ActionLine &message)
+{
+    chatrecieved(message.text);
+}
+
+void Tchat::chatrecieved(const QByteArray &line)
+{
+    const QString text = QString::fromUtf8(line);
     const int bar = int(text.indexOf(u'|'));
     if (bar < 0) {
         addlinetochat(text, colortext::clSilver);
@@ -124,11 +134,10 @@ void Tchat::chatrecieved(const QByteArray &remainder)
     addlinetochat(text.left(bar), colour);
 }
 
-void Tchat::playasound(const QByteArray &remainder)
+void Tchat::on(const cmd::toClient::Sound &message)
 {
-    cmd::FieldReader reader(remainder);
-    const QByteArray slotText = reader.field();
-    const QString name = QString::fromUtf8(reader.field());
+    const QByteArray &slotText = message.slot.text;
+    const QString name = QString::fromUtf8(message.sound);
     if (PlayChatterSounds1->isChecked()) {
         if (soundPlayer) soundPlayer->play(name);
         return;

@@ -24,13 +24,6 @@ const char Reconnecting[] = "Reconnecting\u2026";
 const char ReconnectStopped[] = "Reconnecting stopped.";
 const char ReconnectFailed[] = "The connection to the room is lost.";
 
-// A remainder that is one decimal number and nothing else.
-int wholeNumber(const QByteArray &remainder)
-{
-    int value = 0;
-    if (!cmd::toNumber(remainder, value)) throw cmd::ParseError(remainder);
-    return value;
-}
 } // namespace
 
 void Tchat::hostpress()
@@ -81,9 +74,9 @@ void Tchat::openConnection(const QString &host, quint16 port)
     }
 }
 
-void Tchat::sendloginfo(const QByteArray &remainder)
+void Tchat::on(const cmd::toClient::SendLogin &message)
 {
-    const int slot = wholeNumber(remainder);
+    const int slot = message.slot.get();
     if (slot < 1 || slot > LastSlot) return; // no host gives such a slot
     st.ownSlot = slot;
     st.loggedIn = true;
@@ -231,15 +224,13 @@ void Tchat::ClearRemoved1Click()
     sendToHost(cmd::client::clearremoved(st.ownSlot));
 }
 
-void Tchat::youracro(const QByteArray &remainder)
+void Tchat::on(const cmd::toClient::YourAnswer &message)
 {
     // Back in the answer stage: the answer the host kept is this player's.
-    cmd::FieldReader reader(remainder);
-    int slot = 0;
-    if (!reader.number(slot) || slot != st.ownSlot) return;
+    if (!message.slot.is(st.ownSlot)) return;
     auto *answer = panel_back->findChild<QLineEdit *>(QStringLiteral("edit_answer"));
     if (!answer) return;
-    answer->setText(QString::fromUtf8(cmd::acroFromWire(reader.rest())));
+    answer->setText(QString::fromUtf8(cmd::acroFromWire(message.acro)));
     if (auto *accepted = panel_back->findChild<QLabel *>(QStringLiteral("label_accepted")))
         accepted->show();
 }
@@ -267,45 +258,98 @@ void Tchat::gamefull()
 
 void Tchat::dispatch(const QByteArray &entry)
 {
-    const SplitEntry split = splitEntry(entry);
-    if (!split.valid) return;
-    const QByteArray &word = split.command;
-    const QByteArray &r = split.remainder;
     try {
-        // Every row is tested; a word can only match its own.
-        if (word == cmd::CMD_sendlogininfo) sendloginfo(r);
-        if (word == cmd::CMD_chat) chatrecieved(r);
-        if (word == cmd::CMD_action) chatrecieved(r);
-        if (word == cmd::CMD_newplayerinfo) newplayerinfo(r);
-        if (word == cmd::CMD_existingplayers) newplayerinfo(r);
-        if (word == cmd::CMD_playerdisconnected) playerdisconnected(r);
-        if (word == cmd::CMD_startgame) panel_back->startthegame(r);
-        if (word == cmd::CMD_nextplayer) panel_back->getnextplayer(r);
-        if (word == cmd::CMD_winner) panel_back->winner(r);
-        if (word == cmd::CMD_full) gamefull();
-        if (word == cmd::CMD_cats) panel_back->postcats(r);
-        if (word == cmd::CMD_catchoosen) panel_back->catchoosen(r);
-        if (word == cmd::CMD_theletters) panel_back->posttheletters(r);
-        if (word == cmd::CMD_anacro) panel_back->postacros(r);
-        if (word == cmd::CMD_updatetime) st.secondsLeft = wholeNumber(r);
-        if (word == cmd::CMD_thevotes) panel_back->postvotes(r);
-        if (word == cmd::CMD_noanswer) panel_back->noanswer();
-        if (word == cmd::CMD_postscores) panel_back->postscores(r);
-        if (word == cmd::CMD_novotes) panel_back->novotes();
-        if (word == cmd::CMD_havewrongversion)
-            addlinetochat(QString::fromUtf8(r) + QLatin1String(HasWrongVersion), colortext::clBlue);
-        if (word == cmd::CMD_wrongversion)
-            addlinetochat(QString::fromLatin1(WrongVersion), colortext::clBlue);
-        if (word == cmd::CMD_entered) entered(r);
-        if (word == cmd::CMD_teamgame) panel_back->teamgame(r);
-        if (word == cmd::CMD_inbonus) panel_back->inbonus(r);
-        if (word == cmd::CMD_dovote) panel_back->dovote();
-        if (word == cmd::CMD_stats) panel_back->stats(r);
-        if (word == cmd::CMD_histeam) panel_back->histeam(r);
-        if (word == cmd::CMD_playasound) playasound(r);
-        if (word == cmd::CMD_youracro) youracro(r);
+        cmd::dispatch<cmd::ToClient>(
+            entry, [this](const auto &message) -> decltype(on(message)) { on(message); });
     } catch (const std::exception &error) {
         // Only this message is abandoned; the pump goes on with the next.
         reportError(QString::fromUtf8(error.what()));
     }
+}
+
+void Tchat::on(const cmd::toClient::Full &)
+{
+    gamefull();
+}
+
+void Tchat::on(const cmd::toClient::HasWrongVersion &message)
+{
+    addlinetochat(QString::fromUtf8(message.name) + QLatin1String(HasWrongVersion),
+                  colortext::clBlue);
+}
+
+void Tchat::on(const cmd::toClient::WrongVersion &)
+{
+    addlinetochat(QString::fromLatin1(WrongVersion), colortext::clBlue);
+}
+
+void Tchat::on(const cmd::toClient::UpdateTime &message)
+{
+    st.secondsLeft = message.seconds.get();
+}
+
+// A round's messages go on to the game area.
+void Tchat::on(const cmd::toClient::Game &message)
+{
+    panel_back->startthegame(message);
+}
+void Tchat::on(const cmd::toClient::TeamGame &message)
+{
+    panel_back->teamgame(message);
+}
+void Tchat::on(const cmd::toClient::Stats &message)
+{
+    panel_back->stats(message);
+}
+void Tchat::on(const cmd::toClient::Teams &message)
+{
+    panel_back->histeam(message);
+}
+void Tchat::on(const cmd::toClient::NextPlayer &message)
+{
+    panel_back->getnextplayer(message);
+}
+void Tchat::on(const cmd::toClient::Cats &message)
+{
+    panel_back->postcats(message);
+}
+void Tchat::on(const cmd::toClient::InBonus &message)
+{
+    panel_back->inbonus(message);
+}
+void Tchat::on(const cmd::toClient::Category &message)
+{
+    panel_back->catchoosen(message);
+}
+void Tchat::on(const cmd::toClient::Letters &message)
+{
+    panel_back->posttheletters(message);
+}
+void Tchat::on(const cmd::toClient::NoAnswer &)
+{
+    panel_back->noanswer();
+}
+void Tchat::on(const cmd::toClient::Answers &message)
+{
+    panel_back->postacros(message);
+}
+void Tchat::on(const cmd::toClient::DoVote &)
+{
+    panel_back->dovote();
+}
+void Tchat::on(const cmd::toClient::Votes &message)
+{
+    panel_back->postvotes(message);
+}
+void Tchat::on(const cmd::toClient::NoVotes &)
+{
+    panel_back->novotes();
+}
+void Tchat::on(const cmd::toClient::Scores &message)
+{
+    panel_back->postscores(message);
+}
+void Tchat::on(const cmd::toClient::Winner &message)
+{
+    panel_back->winner(message);
 }

@@ -73,9 +73,9 @@ void tst_gamearea_category::postcats()
 {
     FakeMainWindow w;
     w.login(3);
-    w.area->postacros("2+Old Answer");
+    w.area->postacros(received<cmd::toClient::Answers>("2+Old Answer"));
     w.control("entered_2")->show();
-    w.area->postcats("5+");
+    w.area->postcats(received<cmd::toClient::Cats>("5+"));
     QCOMPARE(w.text("label_catagory"), QStringLiteral("5 Letter Round"));
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_catagory"));
     QCOMPARE(w.text("label_acro2"), QString());
@@ -98,8 +98,8 @@ void tst_gamearea_category::watcherSeesNoBox()
     w.login(slot, "Cid");
     w.setBoardName(2, "Ann");
     w.main.show();
-    w.area->getnextplayer("2+f+");
-    w.area->postcats("3+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("2+f+"));
+    w.area->postcats(received<cmd::toClient::Cats>("3+"));
     QCOMPARE(w.text("label_choosecat"), QStringLiteral("Ann is choosing a category."));
     QCOMPARE(w.text("label_status"), QStringLiteral("Ann is choosing a category."));
     for (const char *name :
@@ -126,7 +126,7 @@ void tst_gamearea_category::chooserBoxes()
     w.login(3, "Cid");
     w.main.show();
     box(w, "combo_cat")->setCurrentText("Leftover");
-    w.area->getnextplayer("3+" + flag + "+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+" + flag + "+"));
     QCOMPARE(w.text("label_choosecat"), QStringLiteral("Choose a Category"));
     QCOMPARE(w.text("label_status"), QStringLiteral("Cid is choosing a category."));
     QCOMPARE(box(w, "combo_cat")->currentText(), QStringLiteral("General"));
@@ -137,7 +137,7 @@ void tst_gamearea_category::chooserBoxes()
     QCOMPARE(w.shown("label_choosecat3"), !fixed);
     QCOMPARE(w.sounds, QStringList{"catagory"});
     // The next round with another chooser hides the boxes again.
-    w.area->getnextplayer("1+" + flag + "+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("1+" + flag + "+"));
     QVERIFY(!w.shown("combo_cat") && !w.shown("combo_cat1"));
 }
 
@@ -146,7 +146,7 @@ void tst_gamearea_category::typingSendsOnlyOnEnter()
     FakeMainWindow w;
     w.login(3);
     w.main.show();
-    w.area->getnextplayer("3+f+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+f+"));
     QComboBox *own = box(w, "combo_cat");
     own->lineEdit()->clear();
     QTest::keyClicks(own->lineEdit(), "Sea Life");
@@ -163,7 +163,7 @@ void tst_gamearea_category::pickFromOpenedListSendsOnce()
     FakeMainWindow w;
     w.login(3);
     w.main.show();
-    w.area->getnextplayer("3+f+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+f+"));
     QComboBox *own = box(w, "combo_cat");
     own->showPopup();
     QAbstractItemView *view = own->view();
@@ -180,7 +180,7 @@ void tst_gamearea_category::fixedListPickAndEnter()
     FakeMainWindow w;
     w.login(3);
     w.main.show();
-    w.area->getnextplayer("3+t+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+t+"));
     QComboBox *fixed = box(w, "combo_cat1");
     fixed->showPopup();
     QAbstractItemView *view = fixed->view();
@@ -190,7 +190,7 @@ void tst_gamearea_category::fixedListPickAndEnter()
     QTest::keyClick(fixed, Qt::Key_Return);
     QCOMPARE(w.takeSent(), wire("CMD_catchoosen+3+Banks"));
     // The pick-only box keeps its selection into the next round.
-    w.area->getnextplayer("3+t+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+t+"));
     QCOMPARE(fixed->currentText(), QStringLiteral("Banks"));
 }
 
@@ -198,7 +198,7 @@ void tst_gamearea_category::chooserWithoutLoginSendsNothing()
 {
     FakeMainWindow w;
     w.st.ownSlot = 3; // a slot, but the login is gone
-    w.area->getnextplayer("3+f+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+f+"));
     QVERIFY(w.shown("combo_cat"));
     w.area->combo_catKeyPress(box(w, "combo_cat"), Qt::Key_Return);
     QVERIFY(w.sent.isEmpty());
@@ -212,9 +212,10 @@ void tst_gamearea_category::categoryFileReplacesList()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("Sports\r\nSea Life\r\n");
     file.close();
-    w.area->getnextplayer("2+f+"); // not the chooser: the file is not read
+    w.area->getnextplayer(
+        received<cmd::toClient::NextPlayer>("2+f+")); // not the chooser: the file is not read
     QCOMPARE(box(w, "combo_cat")->count(), 31);
-    w.area->getnextplayer("3+f+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+f+"));
     QCOMPARE(items(box(w, "combo_cat")), QStringList({"Sports", "Sea Life"}));
     QCOMPARE(box(w, "combo_cat")->currentText(), QStringLiteral("General"));
 }
@@ -224,7 +225,7 @@ void tst_gamearea_category::saveButtonAddsNewCategory()
     FakeMainWindow w;
     w.login(3);
     w.main.show();
-    w.area->getnextplayer("3+f+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+f+"));
     box(w, "combo_cat")->setCurrentText("Sea Life");
     QTest::mouseClick(w.control("button_save"), Qt::LeftButton);
     QCOMPARE(w.takeSent(), wire("CMD_catchoosen+3+Sea Life"));
@@ -249,7 +250,7 @@ void tst_gamearea_category::saveButtonKnownCategory()
     QFETCH(QString, text);
     FakeMainWindow w;
     w.login(3);
-    w.area->getnextplayer("3+f+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+f+"));
     box(w, "combo_cat")->setCurrentText(text);
     w.area->button_saveClick();
     QCOMPARE(w.takeSent(), "CMD_catchoosen+3+" + text.toUtf8() + '\xFF');
@@ -260,15 +261,15 @@ void tst_gamearea_category::saveButtonKnownCategory()
 void tst_gamearea_category::catchoosen()
 {
     FakeMainWindow w;
-    w.area->postvotes("y+y+n+2+Ann+3");
+    w.area->postvotes(received<cmd::toClient::Votes>("y+y+n+2+Ann+3"));
     QVERIFY(!w.text("label_wonround").isEmpty());
     roundstyle::setTextColour(w.control("Label2"), palette::Gray);
-    w.area->catchoosen("Food");
+    w.area->catchoosen(received<cmd::toClient::Category>("Food"));
     QCOMPARE(w.text("label_catagory"), QStringLiteral("Category: Food"));
     QCOMPARE(w.text("label_catagory1"), QStringLiteral("Food"));
     QCOMPARE(w.text("label_wonround"), QString());
     QCOMPARE(roundstyle::textColour(w.control("Label2")), palette::Navy);
-    w.area->catchoosen("Plus+Minus");
+    w.area->catchoosen(received<cmd::toClient::Category>("Plus+Minus"));
     QCOMPARE(w.text("label_catagory1"), QStringLiteral("Plus+Minus"));
 }
 
@@ -276,7 +277,7 @@ void tst_gamearea_category::saveCategoryLink()
 {
     FakeMainWindow w;
     w.main.show();
-    w.area->catchoosen("Sea Life");
+    w.area->catchoosen(received<cmd::toClient::Category>("Sea Life"));
     QTest::mouseClick(w.control("Label2"), Qt::LeftButton);
     QCOMPARE(w.categories->categories().first(), QStringLiteral("Sea Life"));
     QCOMPARE(roundstyle::textColour(w.control("Label2")), palette::Gray);
@@ -292,7 +293,7 @@ void tst_gamearea_category::enterSendsWhatWasTyped()
     FakeMainWindow w;
     w.login(3);
     w.main.show();
-    w.area->getnextplayer("3+f+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+f+"));
     QComboBox *own = box(w, "combo_cat");
     own->lineEdit()->clear();
     QTest::keyClicks(own->lineEdit(), "Pick");
@@ -312,7 +313,7 @@ void tst_gamearea_category::firstPickAfterBecomingChooserSends()
     w.login(3);
     w.main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w.main));
-    w.area->getnextplayer("3+f+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("3+f+"));
     QComboBox *own = box(w, "combo_cat");
     // A press on the arrow focuses the box and opens the list.
     QTest::mousePress(own, Qt::LeftButton, {}, QPoint(own->width() - 6, own->height() / 2));

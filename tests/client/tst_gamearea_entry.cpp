@@ -112,7 +112,7 @@ void tst_gamearea_entry::letters()
     QFETCH(int, count);
     FakeMainWindow w;
     w.login(4);
-    w.area->posttheletters(data);
+    w.area->posttheletters(received<cmd::toClient::Letters>(data));
     QCOMPARE(w.text("label_letters"), letters);
     QCOMPARE(w.st.letterCount, count);
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_creating"));
@@ -143,13 +143,13 @@ void tst_gamearea_entry::answerBoxVisibility()
     QFETCH(bool, visible);
     FakeMainWindow w;
     w.login(slot);
-    w.area->getnextplayer("1+f+");
-    if (!bonus.isEmpty()) w.area->inbonus(bonus);
-    w.area->posttheletters("3+BRD");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("1+f+"));
+    if (!bonus.isEmpty()) w.area->inbonus(received<cmd::toClient::InBonus>(bonus));
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BRD"));
     QCOMPARE(w.shown("edit_answer"), visible);
     // The next ordinary round lets everybody on the board answer again.
-    w.area->getnextplayer("1+f+");
-    w.area->posttheletters("3+BRD");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("1+f+"));
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BRD"));
     QCOMPARE(w.shown("edit_answer"), slot <= 12);
 }
 
@@ -160,7 +160,7 @@ void tst_gamearea_entry::longAnswerIsCutBeforeTheCheck()
     FakeMainWindow w;
     w.login(4);
     w.main.show();
-    w.area->posttheletters("3+BRD");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BRD"));
     auto *edit = w.control<QLineEdit>("edit_answer");
     edit->setText("big red d" + QString(22000, QChar(0x2603)));
     QTest::keyClick(edit, Qt::Key_Return);
@@ -180,7 +180,7 @@ void tst_gamearea_entry::acceptedAnswerIsSent()
     FakeMainWindow w;
     w.login(4);
     w.main.show();
-    w.area->posttheletters("3+BRD");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BRD"));
     auto *edit = w.control<QLineEdit>("edit_answer");
     w.sounds.clear();
     QTest::keyClicks(edit, "  big  red dog");
@@ -204,7 +204,7 @@ void tst_gamearea_entry::rejectedAnswerStaysForCorrection()
     FakeMainWindow w;
     w.login(4);
     w.main.show();
-    w.area->posttheletters("3+BRD");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BRD"));
     auto *edit = w.control<QLineEdit>("edit_answer");
     w.sounds.clear();
     QTest::keyClicks(edit, "big dog red");
@@ -226,7 +226,7 @@ void tst_gamearea_entry::tildeTypedBecomesPlus()
     FakeMainWindow w;
     w.login(4);
     w.main.show();
-    w.area->posttheletters("2+PQ");
+    w.area->posttheletters(received<cmd::toClient::Letters>("2+PQ"));
     auto *edit = w.control<QLineEdit>("edit_answer");
     QTest::keyClicks(edit, "Plus~Minus Quiz");
     QCOMPARE(edit->text(), QStringLiteral("Plus+Minus Quiz"));
@@ -239,7 +239,7 @@ void tst_gamearea_entry::filteredAnswerShowsFilterLineAndFails()
     FakeMainWindow w;
     w.login(4);
     w.st.filterOn = true;
-    w.area->posttheletters("3+BFD");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BFD"));
     w.area->checkacro("big fucking dog");
     QVERIFY(w.shown("label_filter"));
     QVERIFY(w.shown("label_warning"));
@@ -255,7 +255,7 @@ void tst_gamearea_entry::nothingToCheck()
 {
     FakeMainWindow w;
     w.login(4);
-    w.area->posttheletters("3+BRD");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BRD"));
     w.sounds.clear();
     for (const char *text : {"", "    "}) {
         w.area->checkacro(text);
@@ -269,7 +269,7 @@ void tst_gamearea_entry::spyChecksNothing()
 {
     FakeMainWindow w;
     w.login(13, "Eve");
-    w.area->posttheletters("3+BRD");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BRD"));
     QVERIFY(!w.shown("edit_answer"));
     w.sounds.clear();
     w.area->checkacro("big red dog");
@@ -281,7 +281,7 @@ void tst_gamearea_entry::spyChecksNothing()
 void tst_gamearea_entry::acceptedWithoutLoginSendsNothing()
 {
     FakeMainWindow w;
-    w.area->posttheletters("3+BRD");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BRD"));
     w.area->checkacro("big red dog");
     QVERIFY(w.sent.isEmpty());
     QVERIFY(w.shown("label_accepted"));
@@ -327,7 +327,7 @@ void tst_gamearea_entry::countdownRunsUntilClearall()
     auto *timer = w.control<QTimer>("Timer2");
     QCOMPARE(timer->interval(), 1000);
     QVERIFY(!timer->isActive());
-    w.area->postcats("4+");
+    w.area->postcats(received<cmd::toClient::Cats>("4+"));
     QVERIFY(timer->isActive());
     QCOMPARE(w.st.secondsLeft, 18);
     w.area->dovote();

@@ -57,10 +57,11 @@ void tst_gamearea_results::roundWinner()
     QFETCH(QColor, colour);
     FakeMainWindow w;
     w.login(4);
-    w.area->postacros("2+Big Red Dog+4+Bad Rude Dad+6+Blue Rain Day");
+    w.area->postacros(
+        received<cmd::toClient::Answers>("2+Big Red Dog+4+Bad Rude Dad+6+Blue Rain Day"));
     w.area->label_acro1Click(w.label("label_acro2"));
     w.sounds.clear();
-    w.area->postvotes(record + "+n+y+n+4+Bob+1+n+n+n+6+Cid+0");
+    w.area->postvotes(received<cmd::toClient::Votes>(record + "+n+y+n+4+Bob+1+n+n+n+6+Cid+0"));
     QCOMPARE(w.text("label_wonround"), line);
     for (const char *name : {"label_acro2", "label_name2", "label_votes2"}) {
         QCOMPARE(roundstyle::textColour(w.control(name)), colour);
@@ -85,8 +86,9 @@ void tst_gamearea_results::speedIconFollowsTheAnswer()
     for (quint32 seed : {3u, 11u}) {
         FakeMainWindow w;
         w.area->seedRandom(seed);
-        w.area->postacros("1+Aa+5+Bb+8+Cc");
-        w.area->postvotes("n+y+n+1+Ann+0+y+y+y+5+Bob+2+n+y+n+8+Cid+1");
+        w.area->postacros(received<cmd::toClient::Answers>("1+Aa+5+Bb+8+Cc"));
+        w.area->postvotes(
+            received<cmd::toClient::Votes>("n+y+n+1+Ann+0+y+y+y+5+Bob+2+n+y+n+8+Cid+1"));
         QVERIFY(w.shown("image_speed"));
         QCOMPARE(w.control("image_speed")->y(), w.label("label_acro5")->y() + 3);
     }
@@ -97,10 +99,10 @@ void tst_gamearea_results::logButtons()
     FakeMainWindow w;
     w.login(4);
     w.main.show();
-    w.area->catchoosen("Food");
+    w.area->catchoosen(received<cmd::toClient::Category>("Food"));
     const QByteArray longAnswer(200, 'x');
-    w.area->postacros("2+Big Red Dog+5+" + longAnswer);
-    w.area->postvotes("y+y+n+2+Ann+3+n+y+n+5+Eve+0");
+    w.area->postacros(received<cmd::toClient::Answers>("2+Big Red Dog+5+" + longAnswer));
+    w.area->postvotes(received<cmd::toClient::Votes>("y+y+n+2+Ann+3+n+y+n+5+Eve+0"));
     QVERIFY(w.shown("button_log2"));
     QVERIFY(w.shown("button_log5"));
     QVERIFY(!w.shown("button_log3"));
@@ -137,9 +139,9 @@ void tst_gamearea_results::nothingSubmitted()
     QFETCH(bool, answers);
     QFETCH(QString, text);
     FakeMainWindow w;
-    w.area->posttheletters("3+BRD");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+BRD"));
     if (answers) {
-        w.area->postacros("3+Big Red Dog");
+        w.area->postacros(received<cmd::toClient::Answers>("3+Big Red Dog"));
         w.area->novotes();
     } else {
         w.area->noanswer();
@@ -156,7 +158,7 @@ void tst_gamearea_results::nothingSubmitted()
 void tst_gamearea_results::scoresSortTheBoard()
 {
     FakeMainWindow w;
-    w.area->postscores("f+0+0+1+12+3+2+30+0+3+30+5+4+7+0");
+    w.area->postscores(received<cmd::toClient::Scores>("f+0+0+1+12+3+2+30+0+3+30+5+4+7+0"));
     QCOMPARE(boardTopToBottom(w), QStringLiteral("2,3,1,4,5,6,7,8,9,10,11,12"));
     QCOMPARE(QList<int>(w.st.boardOrder.begin(), w.st.boardOrder.begin() + 4),
              QList<int>({2, 3, 1, 4}));
@@ -169,7 +171,7 @@ void tst_gamearea_results::scoresSortTheBoard()
     QCOMPARE(w.text("label_status"), QStringLiteral("Posting Scores, One Moment Please.."));
     QCOMPARE(w.sounds, QStringList{"posting"});
     // The order is kept and re-sorted from where it stands.
-    w.area->postscores("f+0+0+1+40+0+2+30+0+3+31+1+4+7+0");
+    w.area->postscores(received<cmd::toClient::Scores>("f+0+0+1+40+0+2+30+0+3+31+1+4+7+0"));
     QCOMPARE(boardTopToBottom(w), QStringLiteral("1,3,2,4,5,6,7,8,9,10,11,12"));
     QVERIFY(roundstyle::isBold(w.label("label_score1")));
     QVERIFY(!roundstyle::isBold(w.label("label_score2")));
@@ -180,15 +182,15 @@ void tst_gamearea_results::scoresRoundPointsAndTeams()
     FakeMainWindow w;
     w.label("label_bonus1")->setText("+9");
     w.label("label_team1")->setText("Yellow: 0");
-    w.area->postscores("f+5+6+1+4+0+2+3+3");
+    w.area->postscores(received<cmd::toClient::Scores>("f+5+6+1+4+0+2+3+3"));
     QCOMPARE(w.text("label_bonus1"), QString());
     QCOMPARE(w.text("label_bonus2"), QStringLiteral("+3"));
     QCOMPARE(w.text("label_score1"), QStringLiteral("4"));
     QCOMPARE(w.text("label_team1"), QStringLiteral("Yellow: 0"));
-    w.area->postscores("t+12+7+1+4+0");
+    w.area->postscores(received<cmd::toClient::Scores>("t+12+7+1+4+0"));
     QCOMPARE(w.text("label_team1"), QStringLiteral("Yellow: 12"));
     QCOMPARE(w.text("label_team2"), QStringLiteral("White: 7"));
-    w.area->postscores("t+13+8");
+    w.area->postscores(received<cmd::toClient::Scores>("t+13+8"));
     QCOMPARE(w.text("label_team2"), QStringLiteral("White: 8"));
 }
 
@@ -196,9 +198,9 @@ void tst_gamearea_results::scoresNobodyBoldAtZero()
 {
     FakeMainWindow w;
     roundstyle::setBold(w.label("label_playername5"), true);
-    w.area->postscores("f+0+0+1+0+0+2+0+0+5+0+0");
+    w.area->postscores(received<cmd::toClient::Scores>("f+0+0+1+0+0+2+0+0+5+0+0"));
     QVERIFY(roundstyle::isBold(w.label("label_playername5"))); // untouched: nobody leads
-    w.area->postscores("f+0+0+1+0+0+2+1+1+5+1+1");
+    w.area->postscores(received<cmd::toClient::Scores>("f+0+0+1+0+0+2+1+1+5+1+1"));
     QVERIFY(roundstyle::isBold(w.label("label_playername2")));
     QVERIFY(!roundstyle::isBold(w.label("label_playername5")));
 }
@@ -206,7 +208,7 @@ void tst_gamearea_results::scoresNobodyBoldAtZero()
 void tst_gamearea_results::scoresTotalNotANumber()
 {
     FakeMainWindow w;
-    w.area->postscores("f+0+0+1+3+0+2+lots+0+3+9+0");
+    w.area->postscores(received<cmd::toClient::Scores>("f+0+0+1+3+0+2+lots+0+3+9+0"));
     QCOMPARE(w.text("label_score2"), QStringLiteral("lots"));
     // Slot 2's total takes no part: 3 cannot pass it, and 2 stays on line 2.
     QCOMPARE(boardTopToBottom(w), QStringLiteral("1,2,3,4,5,6,7,8,9,10,11,12"));
@@ -216,9 +218,10 @@ void tst_gamearea_results::scoresTotalNotANumber()
 void tst_gamearea_results::scoresMalformedSlot()
 {
     FakeMainWindow w;
-    QVERIFY_THROWS_EXCEPTION(cmd::ParseError, w.area->postscores("f+0+0+x+3+0"));
+    QVERIFY_THROWS_EXCEPTION(cmd::ParseError,
+                             w.area->postscores(received<cmd::toClient::Scores>("f+0+0+x+3+0")));
     // A slot the board does not have is passed over.
-    w.area->postscores("f+0+0+1+3+0+2+9+0+14+100+0");
+    w.area->postscores(received<cmd::toClient::Scores>("f+0+0+1+3+0+2+9+0+14+100+0"));
     QCOMPARE(boardTopToBottom(w), QStringLiteral("2,1,3,4,5,6,7,8,9,10,11,12"));
 }
 
@@ -252,9 +255,9 @@ void tst_gamearea_results::bonusRound()
     w.login(slot, slot == 5 ? "Ann" : slot == 2 ? "Bob" : "Cid");
     w.setBoardName(2, "Bob");
     w.setBoardName(5, "Ann");
-    w.area->getnextplayer("2+f+");
-    w.area->postacros("2+Last Round");
-    w.area->inbonus(list);
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("2+f+"));
+    w.area->postacros(received<cmd::toClient::Answers>("2+Last Round"));
+    w.area->inbonus(received<cmd::toClient::InBonus>(list));
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_inbonus"));
     QCOMPARE(w.text("label_catagory"), QStringLiteral("Bonus Round!"));
     QCOMPARE(w.text("label_acro2"), QString());
@@ -262,13 +265,13 @@ void tst_gamearea_results::bonusRound()
     QCOMPARE(w.text("label_playersnames2"), line);
     QCOMPARE(w.text("label_inbonus1"), headline);
     QCOMPARE(w.text("label_inbonus2"), headline);
-    w.area->catchoosen("General");
+    w.area->catchoosen(received<cmd::toClient::Category>("General"));
     QCOMPARE(w.text("label_catagory"), QStringLiteral("Category: General"));
-    w.area->posttheletters("10+BRDBRDBRDB");
+    w.area->posttheletters(received<cmd::toClient::Letters>("10+BRDBRDBRDB"));
     QVERIFY(w.shown("label_bonus"));
     QCOMPARE(w.shown("edit_answer"), answers);
     // The bonus caption goes with the scores.
-    w.area->postscores("f+0+0+2+40+10");
+    w.area->postscores(received<cmd::toClient::Scores>("f+0+0+2+40+10"));
     QVERIFY(!w.shown("label_bonus"));
 }
 
@@ -285,8 +288,8 @@ void tst_gamearea_results::winner()
     FakeMainWindow w;
     w.login(host ? 1 : 3);
     w.st.isHost = host;
-    w.area->catchoosen("Food");
-    w.area->winner("Ann and Bob");
+    w.area->catchoosen(received<cmd::toClient::Category>("Food"));
+    w.area->winner(received<cmd::toClient::Winner>("Ann and Bob"));
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_over"));
     QCOMPARE(w.sounds, QStringList{"gameover"});
     QCOMPARE(w.chatLines.last().first, QStringLiteral("Ann and Bob has Won the Game!"));

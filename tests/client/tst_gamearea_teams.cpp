@@ -62,9 +62,9 @@ void tst_gamearea_teams::startLine()
     FakeMainWindow w;
     w.login(2, "Bob");
     if (team)
-        w.area->teamgame(data);
+        w.area->teamgame(received<cmd::toClient::TeamGame>(data));
     else
-        w.area->startthegame(data);
+        w.area->startthegame(received<cmd::toClient::Game>(data));
     QCOMPARE(w.chatLines.size(), 1);
     QCOMPARE(w.chatLines.first().first, line);
     QCOMPARE(w.chatLines.first().second, TColor(0x00FFFF));
@@ -75,13 +75,13 @@ void tst_gamearea_teams::startSetsCaptionsAndResetsBoard()
 {
     FakeMainWindow w;
     w.login(2);
-    w.area->posttheletters("3+ABC");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+ABC"));
     w.label("label_score3")->setText("17");
     w.label("label_bonus3")->setText("+5");
     roundstyle::setTextColour(w.label("label_playername3"), palette::White);
     w.control("entered_3")->show();
     w.label("label_team1")->setText("Yellow: 9");
-    w.area->startthegame("Ann+25+45+t+9+t+t+");
+    w.area->startthegame(received<cmd::toClient::Game>("Ann+25+45+t+9+t+t+"));
 
     QCOMPARE(w.text("label_playtoscore"), QStringLiteral("Play to Score: 25"));
     QCOMPARE(w.text("label_playtoscore1"), QStringLiteral("Play to Score: 25"));
@@ -99,17 +99,17 @@ void tst_gamearea_teams::startSetsCaptionsAndResetsBoard()
     // The stage panel does not change with the start message.
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_creating"));
     // The next answer countdown starts from the new creation time.
-    w.area->posttheletters("3+ABC");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+ABC"));
     QCOMPARE(w.st.secondsLeft, 45);
 }
 
 void tst_gamearea_teams::creationTimeNotANumberKeepsPrevious()
 {
     FakeMainWindow w;
-    w.area->startthegame("Ann+30+90+f+10+t+f+");
-    w.area->startthegame("Ann+30+soon+f+10+t+f+");
+    w.area->startthegame(received<cmd::toClient::Game>("Ann+30+90+f+10+t+f+"));
+    w.area->startthegame(received<cmd::toClient::Game>("Ann+30+soon+f+10+t+f+"));
     QCOMPARE(w.text("label_creationtime"), QStringLiteral("Time to Create Acro: 90"));
-    w.area->posttheletters("3+ABC");
+    w.area->posttheletters(received<cmd::toClient::Letters>("3+ABC"));
     QCOMPARE(w.st.secondsLeft, 90);
 }
 
@@ -117,7 +117,7 @@ void tst_gamearea_teams::teamGameOpensTeamPanel()
 {
     FakeMainWindow w;
     w.login(2);
-    w.area->teamgame("Ann+30+60+t+10+t+t+");
+    w.area->teamgame(received<cmd::toClient::TeamGame>("Ann+30+60+t+10+t+t+"));
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_team"));
     QCOMPARE(w.text("label_team1"), QStringLiteral("Yellow: 0"));
     QCOMPARE(w.text("label_team2"), QStringLiteral("White: 0"));
@@ -134,7 +134,7 @@ void tst_gamearea_teams::teamClicks()
     FakeMainWindow w;
     w.login(4);
     w.main.show();
-    w.area->teamgame("Ann+30+60+t+10+t+t+");
+    w.area->teamgame(received<cmd::toClient::TeamGame>("Ann+30+60+t+10+t+t+"));
     auto *yellow = w.control<RoundPictureButton>("image_team1");
     auto *white = w.control<RoundPictureButton>("image_team2");
 
@@ -157,7 +157,7 @@ void tst_gamearea_teams::teamClicks()
 void tst_gamearea_teams::teamClicksWithoutLogin()
 {
     FakeMainWindow w;
-    w.area->teamgame("Ann+30+60+t+10+t+t+");
+    w.area->teamgame(received<cmd::toClient::TeamGame>("Ann+30+60+t+10+t+t+"));
     w.area->image_team1Click(w.control("image_team2"));
     QVERIFY(w.sent.isEmpty());
     QCOMPARE(roundstyle::tag(w.control("image_team2")), 3);
@@ -167,8 +167,8 @@ void tst_gamearea_teams::statsForAnotherSlotIsIgnored()
 {
     FakeMainWindow w;
     w.login(5);
-    w.area->postcats("3+");
-    w.area->stats("6+25+45+t+1+1");
+    w.area->postcats(received<cmd::toClient::Cats>("3+"));
+    w.area->stats(received<cmd::toClient::Stats>("6+25+45+t+1+1"));
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_catagory"));
     QCOMPARE(w.text("label_playtoscore"), QStringLiteral("Play to Score: 30"));
     QVERIFY(w.control<QTimer>("Timer2")->isActive());
@@ -178,9 +178,9 @@ void tst_gamearea_teams::statsWithoutTeamsShowsWaitOverStage()
 {
     FakeMainWindow w;
     w.login(5);
-    w.area->postacros("2+Big Red Dog");
+    w.area->postacros(received<cmd::toClient::Answers>("2+Big Red Dog"));
     w.label("label_team1")->setText("Yellow: 3");
-    w.area->stats("5+25+45+f");
+    w.area->stats(received<cmd::toClient::Stats>("5+25+45+f"));
     QVERIFY(w.shown("label_wait"));
     QCOMPARE(w.text("label_wait"), QStringLiteral("Round in Progress.... Please Wait. "));
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_voting"));
@@ -188,7 +188,7 @@ void tst_gamearea_teams::statsWithoutTeamsShowsWaitOverStage()
     QCOMPARE(w.text("label_creationtime1"), QStringLiteral("Time to Create Acro: 45"));
     QCOMPARE(w.text("label_team1"), QString());
     // The next round message takes the caption away.
-    w.area->postcats("3+");
+    w.area->postcats(received<cmd::toClient::Cats>("3+"));
     QVERIFY(!w.shown("label_wait"));
 }
 
@@ -209,7 +209,7 @@ void tst_gamearea_teams::statsForTeamGame()
         roundstyle::setTextColour(w.label("label_score" + QString::number(n)), palette::Red);
     }
     // clearall() makes every row yellow before the pairs are read.
-    w.area->stats(data);
+    w.area->stats(received<cmd::toClient::Stats>(data));
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_team"));
     QVERIFY(!w.shown("label_wait"));
     QCOMPARE(w.text("label_team1"), QStringLiteral("Yellow: 0"));
@@ -226,15 +226,15 @@ void tst_gamearea_teams::histeam()
 {
     FakeMainWindow w;
     w.login(3);
-    w.area->teamgame("Ann+30+60+t+10+t+t+");
-    w.area->histeam("1+2+2+1+4+3");
+    w.area->teamgame(received<cmd::toClient::TeamGame>("Ann+30+60+t+10+t+t+"));
+    w.area->histeam(received<cmd::toClient::Teams>("1+2+2+1+4+3"));
     QCOMPARE(roundstyle::textColour(w.label("label_playername1")), palette::White);
     QCOMPARE(roundstyle::textColour(w.label("label_score1")), palette::White);
     QCOMPARE(roundstyle::textColour(w.label("label_playername2")), palette::Yellow);
     QVERIFY(w.chatLines.size() == 1); // the start line only
     QCOMPARE(w.visiblePanel(), QStringLiteral("panel_team"));
 
-    w.area->histeam("3+2");
+    w.area->histeam(received<cmd::toClient::Teams>("3+2"));
     QCOMPARE(w.chatLines.last().first, QStringLiteral("You are on the WHITE team!"));
     QCOMPARE(w.chatLines.last().second, TColor(0xFFFFFF));
     QCOMPARE(roundstyle::textColour(w.label("label_playername3")), palette::White);
@@ -242,8 +242,8 @@ void tst_gamearea_teams::histeam()
 
     FakeMainWindow yellow;
     yellow.login(3);
-    yellow.area->teamgame("Ann+30+60+t+10+t+t+");
-    yellow.area->histeam("3+1");
+    yellow.area->teamgame(received<cmd::toClient::TeamGame>("Ann+30+60+t+10+t+t+"));
+    yellow.area->histeam(received<cmd::toClient::Teams>("3+1"));
     QCOMPARE(yellow.chatLines.last().first, QStringLiteral("You are on the YELLOW team!"));
     QCOMPARE(yellow.chatLines.last().second, TColor(0x00FFFF));
 }
@@ -252,9 +252,10 @@ void tst_gamearea_teams::histeamMalformedIsAbandoned()
 {
     FakeMainWindow w;
     w.login(3);
-    QVERIFY_THROWS_EXCEPTION(cmd::ParseError, w.area->histeam("x+1"));
+    QVERIFY_THROWS_EXCEPTION(cmd::ParseError,
+                             w.area->histeam(received<cmd::toClient::Teams>("x+1")));
     // The bare form is skipped by the pump; an empty remainder changes nothing.
-    w.area->histeam("");
+    w.area->histeam(received<cmd::toClient::Teams>(""));
     QVERIFY(w.chatLines.isEmpty());
 }
 
@@ -264,7 +265,7 @@ void tst_gamearea_teams::startButton()
     w.login(1);
     w.st.isHost = true;
     w.main.show();
-    w.area->winner("Ann");
+    w.area->winner(received<cmd::toClient::Winner>("Ann"));
     QVERIFY(w.shown("button_start"));
     QTest::mouseClick(w.control("button_start"), Qt::LeftButton);
     QVERIFY(w.options->isVisible());
@@ -272,7 +273,7 @@ void tst_gamearea_teams::startButton()
     QVERIFY(!w.shown("button_start"));
     w.options->hide();
     // During a game the button is hidden, but the menu item still opens the dialog.
-    w.area->startthegame("Bob+30+60+t+10+t+t+");
+    w.area->startthegame(received<cmd::toClient::Game>("Bob+30+60+t+10+t+t+"));
     QVERIFY(w.startItem->isEnabled());
     w.area->button_startClick();
     QVERIFY(w.options->isVisible());
@@ -292,7 +293,7 @@ void tst_gamearea_teams::startButtonWithoutLogin()
 void tst_gamearea_teams::setpanelsShowsOne()
 {
     FakeMainWindow w;
-    w.area->stats("0+30+60+f");
+    w.area->stats(received<cmd::toClient::Stats>("0+30+60+f"));
     QVERIFY(w.shown("label_wait"));
     for (const char *name : {"panel_over", "panel_catagory", "panel_inbonus", "panel_team",
                              "panel_creating", "panel_voting"}) {

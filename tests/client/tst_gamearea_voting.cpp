@@ -39,8 +39,9 @@ void tst_gamearea_voting::answersTakeTheFirstLines()
     w.area->seedRandom(seed);
     // A second round starts from the order the first one left.
     for (int round = 0; round < 2; ++round) {
-        w.area->postcats("3+");
-        w.area->postacros("2+Big Red Dog+5+Bad Rude Dad+9+Blue Rain Day");
+        w.area->postcats(received<cmd::toClient::Cats>("3+"));
+        w.area->postacros(
+            received<cmd::toClient::Answers>("2+Big Red Dog+5+Bad Rude Dad+9+Blue Rain Day"));
         QCOMPARE(w.visiblePanel(), QStringLiteral("panel_voting"));
         const QList<int> lines = w.answerLines();
         QCOMPARE(lines.size(), 12);
@@ -62,7 +63,8 @@ void tst_gamearea_voting::orderDependsOnTheGenerator()
     for (quint32 seed = 1; seed <= 8; ++seed) {
         FakeMainWindow w;
         w.area->seedRandom(seed);
-        w.area->postacros("1+A+2+B+3+C+4+D+5+E+6+F+7+G+8+H+9+I+10+J+11+K+12+L");
+        w.area->postacros(
+            received<cmd::toClient::Answers>("1+A+2+B+3+C+4+D+5+E+6+F+7+G+8+H+9+I+10+J+11+K+12+L"));
         orders.insert(w.answerLines());
     }
     QVERIFY(orders.size() > 1);
@@ -72,7 +74,7 @@ void tst_gamearea_voting::answerShownAsTyped()
 {
     FakeMainWindow w;
     w.login(4);
-    w.area->postacros("4+Plus~Minus Quiz+7+Pretty Quick");
+    w.area->postacros(received<cmd::toClient::Answers>("4+Plus~Minus Quiz+7+Pretty Quick"));
     QCOMPARE(w.text("label_acro4"), QStringLiteral("Plus+Minus Quiz"));
     QCOMPARE(roundstyle::textColour(w.label("label_acro4")), palette::Red);
     QCOMPARE(roundstyle::textColour(w.label("label_acro7")), palette::Yellow);
@@ -97,7 +99,7 @@ void tst_gamearea_voting::fontSizeByLength()
     QFETCH(int, length);
     QFETCH(int, points);
     FakeMainWindow w;
-    w.area->postacros("3+" + QByteArray(length, 'a'));
+    w.area->postacros(received<cmd::toClient::Answers>("3+" + QByteArray(length, 'a')));
     QCOMPARE(w.label("label_acro3")->font().pointSize(), points);
     // A long answer never reaches past the panel.
     QVERIFY(w.label("label_acro3")->x() + w.label("label_acro3")->width() <= 782);
@@ -108,7 +110,7 @@ void tst_gamearea_voting::votes()
     FakeMainWindow w;
     w.login(4);
     w.main.show();
-    w.area->postacros("4+Mine+7+Theirs+9+Other");
+    w.area->postacros(received<cmd::toClient::Answers>("4+Mine+7+Theirs+9+Other"));
     QLabel *seven = w.label("label_acro7");
     QLabel *nine = w.label("label_acro9");
     QTest::mouseClick(w.label("label_acro4"), Qt::LeftButton); // own answer
@@ -150,10 +152,10 @@ void tst_gamearea_voting::clicksThatDoNothing()
     QFETCH(QString, when);
     FakeMainWindow w;
     w.login(when == "spy" ? 13 : 4);
-    if (when != "before") w.area->postacros("4+Mine+7+Theirs");
-    if (when == "results") w.area->postvotes("n+y+n+7+Ann+0");
+    if (when != "before") w.area->postacros(received<cmd::toClient::Answers>("4+Mine+7+Theirs"));
+    if (when == "results") w.area->postvotes(received<cmd::toClient::Votes>("n+y+n+7+Ann+0"));
     if (when == "novotes") w.area->novotes();
-    if (when == "scores") w.area->postscores("f+0+0+4+0+0");
+    if (when == "scores") w.area->postscores(received<cmd::toClient::Scores>("f+0+0+4+0+0"));
     w.label("label_acro7")->setText("Theirs"); // a line with text whatever the stage
     w.area->label_acro1Click(w.label(when == "empty" ? "label_acro8" : "label_acro7"));
     QVERIFY(w.sent.isEmpty());
@@ -163,7 +165,7 @@ void tst_gamearea_voting::clicksThatDoNothing()
 void tst_gamearea_voting::voteWithoutLoginMovesMarkOnly()
 {
     FakeMainWindow w;
-    w.area->postacros("4+Mine+7+Theirs");
+    w.area->postacros(received<cmd::toClient::Answers>("4+Mine+7+Theirs"));
     w.area->label_acro1Click(w.label("label_acro7"));
     QVERIFY(w.sent.isEmpty());
     QVERIFY(roundstyle::isBold(w.label("label_acro7")));
@@ -193,9 +195,10 @@ void tst_gamearea_voting::dovote()
 void tst_gamearea_voting::malformedSlotAbandonsMessage()
 {
     FakeMainWindow w;
-    QVERIFY_THROWS_EXCEPTION(cmd::ParseError, w.area->postacros("two+Big Red Dog"));
+    QVERIFY_THROWS_EXCEPTION(
+        cmd::ParseError, w.area->postacros(received<cmd::toClient::Answers>("two+Big Red Dog")));
     // Slots outside the board are passed over.
-    w.area->postacros("13+Spy Answer+0+Nobody+3+Fine");
+    w.area->postacros(received<cmd::toClient::Answers>("13+Spy Answer+0+Nobody+3+Fine"));
     QCOMPARE(w.answerLines().first(), 3);
 }
 

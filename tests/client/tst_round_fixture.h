@@ -14,11 +14,21 @@
 #include "client/clientcontext.h"
 #include "client/gamearea.h"
 #include "client/playerboard.h"
+#include "net/messages.h"
 #include "resources/resourcenames.h"
 #include "tests/support/testsupport.h"
 #include "windows/tacrolog.h"
 #include "windows/tcategorylist.h"
 #include "windows/tgamestart.h"
+
+// A host message's remainder read as the dispatcher reads it, for the game
+// area's routines.
+template <class Message> Message received(const QByteArray &remainder)
+{
+    Message message;
+    message.read(remainder);
+    return message;
+}
 
 class FakeMainWindow : public ClientContext
 {

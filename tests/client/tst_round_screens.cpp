@@ -63,7 +63,7 @@ void tst_round_screens::screens()
     save(w.options.get(), "options");
     w.options->hide();
 
-    w.area->teamgame("Ann+30+60+t+10+t+t+");
+    w.area->teamgame(received<cmd::toClient::TeamGame>("Ann+30+60+t+10+t+t+"));
     w.area->selectteam(1);
     save(w.area, "teams");
     // The chosen Yellow card is drawn, not left blank.
@@ -71,17 +71,17 @@ void tst_round_screens::screens()
     QVERIFY(countColour(teams, w.control("image_team1")->geometry().translated(0, 45),
                         qRgb(255, 200, 40), 60) > 500);
 
-    w.area->histeam("4+1");
-    w.area->getnextplayer("4+f+");
-    w.area->postcats("5+");
+    w.area->histeam(received<cmd::toClient::Teams>("4+1"));
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("4+f+"));
+    w.area->postcats(received<cmd::toClient::Cats>("5+"));
     w.st.secondsLeft = 13;
     w.area->Timer2Timer();
     save(w.area, "category_chooser");
-    w.area->getnextplayer("2+f+");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("2+f+"));
     save(w.area, "category_watcher");
 
-    w.area->catchoosen("Sea Life");
-    w.area->posttheletters("4+SLBW");
+    w.area->catchoosen(received<cmd::toClient::Category>("Sea Life"));
+    w.area->posttheletters(received<cmd::toClient::Letters>("4+SLBW"));
     auto *edit = w.control<QLineEdit>("edit_answer");
     QTest::keyClicks(edit, "Salty big whale");
     QTest::keyClick(edit, Qt::Key_Return);
@@ -92,24 +92,26 @@ void tst_round_screens::screens()
     QVERIFY(!w.control("label_accepted")->isHidden());
     save(w.area, "answer_accepted");
 
-    w.area->postacros("1+Sunken lamps bring wishes+2+Sea lions bark~whistle+4+Seven little blue "
-                      "whales+5+Salty Larry Became Wet+7+Shy Lobsters Build Walls");
+    w.area->postacros(received<cmd::toClient::Answers>(
+        "1+Sunken lamps bring wishes+2+Sea lions bark~whistle+4+Seven little blue "
+        "whales+5+Salty Larry Became Wet+7+Shy Lobsters Build Walls"));
     w.area->dovote();
     w.area->label_acro1Click(w.label("label_acro7"));
     save(w.area, "voting");
     QVERIFY(!w.control("image_hand")->isHidden());
 
-    w.area->postvotes("n+y+n+1+Ann+1+n+y+n+2+Cid+0+n+y+y+4+Bob+1+n+n+n+5+Dee+0+y+y+n+7+Eve+2");
+    w.area->postvotes(received<cmd::toClient::Votes>(
+        "n+y+n+1+Ann+1+n+y+n+2+Cid+0+n+y+y+4+Bob+1+n+n+n+5+Dee+0+y+y+n+7+Eve+2"));
     save(w.area, "results");
-    w.area->postscores("f+0+0+1+5+2+2+0+0+4+9+3+5+0+0+7+14+8");
+    w.area->postscores(received<cmd::toClient::Scores>("f+0+0+1+5+2+2+0+0+4+9+3+5+0+0+7+14+8"));
     QVERIFY(!w.control("image_winner")->isHidden());
     QVERIFY(!w.control("image_speed")->isHidden());
 
-    w.area->getnextplayer("7+f+");
-    w.area->inbonus("7,4");
+    w.area->getnextplayer(received<cmd::toClient::NextPlayer>("7+f+"));
+    w.area->inbonus(received<cmd::toClient::InBonus>("7,4"));
     save(w.area, "bonus");
 
-    w.area->winner("Eve");
+    w.area->winner(received<cmd::toClient::Winner>("Eve"));
     save(w.area, "gameover");
     QVERIFY(!w.control("button_start")->isHidden());
 }
