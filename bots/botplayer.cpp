@@ -119,127 +119,182 @@ void BotPlayer::readable()
 
 void BotPlayer::handle(const QByteArray &entry)
 {
-    const SplitEntry split = splitEntry(entry);
-    if (!split.valid) return;
-    const QByteArray &word = split.command;
-    const QByteArray &r = split.remainder;
-    cmd::FieldReader reader(r);
-    int number = 0;
+    cmd::dispatch<cmd::ToClient>(
+        entry, [this](const auto &message) -> decltype(on(message)) { on(message); });
+}
 
-    if (word == cmd::CMD_sendlogininfo) {
-        if (!cmd::toNumber(r, number) || number < 1 || number > LastSlot) return;
-        const bool first = ownSlot == 0;
-        ownSlot = number;
-        send(cmd::client::logininfo(ownSlot, cmd::GameVersion, config.name));
-        if (first) {
-            say(chat.line(BotChat::Occasion::Greeting));
-            emit loggedIn(this);
-        }
-    } else if (word == cmd::CMD_newplayerinfo || word == cmd::CMD_existingplayers) {
-        if (!reader.number(number) || number < 1 || number > LastSlot) return;
-        if (number != ownSlot) names.insert(number, reader.rest().left(256));
-    } else if (word == cmd::CMD_playerdisconnected) {
-        if (reader.number(number)) names.remove(number);
-    } else if (word == cmd::CMD_full) {
-        leave();
-    } else if (word == cmd::CMD_startgame || word == cmd::CMD_teamgame) {
-        reader.field();
-        reader.field();
-        if (reader.number(number)) createtime = qBound(0, number, 3600);
-        teamGame = word == cmd::CMD_teamgame;
-        teams.clear();
-        bonusRound = false;
-        maker.newGame();
-        beginStage(Stage::Idle, 0, Task::None, 0, 0);
-    } else if (word == cmd::CMD_stats) {
-        stats(r);
-    } else if (word == cmd::CMD_histeam) {
-        cmd::FieldReader list = cmd::FieldReader::forList(r);
-        for (int n = 0; n < LastSlot && !list.listEnded(); ++n) {
-            int slot = 0, team = 0;
-            if (!list.number(slot) || !list.number(team)) break;
-            teams.insert(slot, team);
-        }
-    } else if (word == cmd::CMD_nextplayer) {
-        if (!reader.number(number)) return;
-        chooser = number;
-        fixedOnly = reader.field() == "t";
-    } else if (word == cmd::CMD_cats) {
-        bonusRound = false;
-        category.clear();
-        chat.newRound();
-        beginStage(Stage::Selecting, SelectingCount,
-                   chooser == ownSlot && ownSlot <= LastPlayer ? Task::Category : Task::None, 0.1,
-                   0.5);
-    } else if (word == cmd::CMD_inbonus) {
-        bonusRound = true;
-        listedForBonus = false;
-        category = QStringLiteral("General");
-        chat.newRound();
-        // "0" stands for more than six players, without saying which.
-        for (const QByteArray &s : r.split(','))
-            if (cmd::toNumber(s, number) && number == ownSlot) listedForBonus = true;
-        beginStage(Stage::Selecting, BonusSelectingCount,
-                   chooser == ownSlot && ownSlot <= LastPlayer ? Task::Category : Task::None, 0.1,
-                   0.5);
-    } else if (word == cmd::CMD_catchoosen) {
-        category = text(r.left(4096));
-        // The field is read now, while there is time, not when writing.
-        maker.prepare(category);
-    } else if (word == cmd::CMD_theletters) {
-        cmd::FieldReader list = cmd::FieldReader::forList(r);
-        if (!list.number(number) || number < 1 || number > AcroMaker::MaxLetters) {
-            letters.clear();
-        } else {
-            QByteArray joined;
-            for (int i = 0; i < number && !list.listEnded(); ++i)
-                joined += list.field();
-            letters = text(joined.left(AcroMaker::MaxLetters));
-        }
-        ownAnswer.clear();
-        answers.clear();
-        const bool plays = ownSlot >= 1 && ownSlot <= LastPlayer && !letters.isEmpty() &&
-                           (!bonusRound || listedForBonus);
-        // Answer times spread over the writing time: a hard player is
-        // quicker on average, but no level always takes the speed bonus.
-        const Difficulty d = maker.difficulty();
-        beginStage(Stage::Creating, createtime + 2, plays ? Task::Answer : Task::None,
-                   d == Difficulty::Hard     ? 0.1
-                   : d == Difficulty::Normal ? 0.2
-                                             : 0.3,
-                   d == Difficulty::Hard     ? 0.6
-                   : d == Difficulty::Normal ? 0.8
-                                             : 0.9);
-    } else if (word == cmd::CMD_anacro) {
-        anacro(r);
-    } else if (word == cmd::CMD_dovote) {
-        if (!cmd::toNumber(r, number) || number != ownSlot || ownSlot > LastPlayer) return;
-        // The count arrives with the CMD_updatetime that follows at once.
-        beginStage(Stage::Voting, 0, Task::Vote, 0.2, 0.7);
-    } else if (word == cmd::CMD_updatetime) {
-        if (cmd::toNumber(r, number)) updatetime(number);
-    } else if (word == cmd::CMD_thevotes) {
-        thevotes(r);
-        if (stage == Stage::Voting) beginStage(Stage::Idle, 0, Task::None, 0, 0);
-    } else if (word == cmd::CMD_novotes || word == cmd::CMD_noanswer ||
-               word == cmd::CMD_postscores || word == cmd::CMD_winner) {
-        if (stage == Stage::Voting || word == cmd::CMD_noanswer || word == cmd::CMD_winner)
-            beginStage(Stage::Idle, 0, Task::None, 0, 0);
+void BotPlayer::on(const cmd::toClient::SendLogin &message)
+{
+    const int number = message.slot.value;
+    if (!message.slot.ok || number < 1 || number > LastSlot) return;
+    const bool first = ownSlot == 0;
+    ownSlot = number;
+    send(cmd::client::logininfo(ownSlot, cmd::GameVersion, config.name));
+    if (first) {
+        say(chat.line(BotChat::Occasion::Greeting));
+        emit loggedIn(this);
     }
 }
 
-void BotPlayer::stats(const QByteArray &remainder)
+void BotPlayer::arrived(const cmd::Number &slot, const QByteArray &name)
 {
-    cmd::FieldReader reader = cmd::FieldReader::forList(remainder);
-    int slot = 0, playto = 0, creation = 0;
-    if (!reader.number(slot) || !reader.number(playto) || !reader.number(creation)) return;
-    createtime = qBound(0, creation, 3600);
-    teamGame = reader.field() == "t";
+    if (!slot.ok || slot.value < 1 || slot.value > LastSlot) return;
+    if (slot.value != ownSlot) names.insert(slot.value, name.left(256));
+}
+
+void BotPlayer::on(const cmd::toClient::NewPlayer &message)
+{
+    arrived(message.slot, message.name);
+}
+
+void BotPlayer::on(const cmd::toClient::ExistingPlayer &message)
+{
+    arrived(message.slot, message.name);
+}
+
+void BotPlayer::on(const cmd::toClient::PlayerGone &message)
+{
+    if (message.slot.ok) names.remove(message.slot.value);
+}
+
+void BotPlayer::on(const cmd::toClient::Full &)
+{
+    leave();
+}
+
+void BotPlayer::announced(const cmd::Number &creationSeconds, bool team)
+{
+    if (creationSeconds.ok) createtime = qBound(0, creationSeconds.value, 3600);
+    teamGame = team;
+    teams.clear();
+    bonusRound = false;
+    maker.newGame();
+    beginStage(Stage::Idle, 0, Task::None, 0, 0);
+}
+
+void BotPlayer::on(const cmd::toClient::Game &message)
+{
+    announced(message.creationSeconds, false);
+}
+
+void BotPlayer::on(const cmd::toClient::TeamGame &message)
+{
+    announced(message.creationSeconds, true);
+}
+
+void BotPlayer::on(const cmd::toClient::Teams &message)
+{
+    for (int n = 0; n < LastSlot && n < message.teams.size(); ++n) {
+        const cmd::TeamItem &pair = message.teams[n];
+        if (!pair.slot.ok || !pair.team.ok) break;
+        teams.insert(pair.slot.value, pair.team.value);
+    }
+}
+
+void BotPlayer::on(const cmd::toClient::NextPlayer &message)
+{
+    if (!message.chooser.ok) return;
+    chooser = message.chooser.value;
+    fixedOnly = message.noCouch == "t";
+}
+
+void BotPlayer::on(const cmd::toClient::Cats &)
+{
+    bonusRound = false;
+    category.clear();
+    chat.newRound();
+    beginStage(Stage::Selecting, SelectingCount,
+               chooser == ownSlot && ownSlot <= LastPlayer ? Task::Category : Task::None, 0.1, 0.5);
+}
+
+void BotPlayer::on(const cmd::toClient::InBonus &message)
+{
+    bonusRound = true;
+    listedForBonus = false;
+    category = QStringLiteral("General");
+    chat.newRound();
+    // "0" stands for more than six players, without saying which.
+    int number = 0;
+    for (const QByteArray &s : message.players.split(','))
+        if (cmd::toNumber(s, number) && number == ownSlot) listedForBonus = true;
+    beginStage(Stage::Selecting, BonusSelectingCount,
+               chooser == ownSlot && ownSlot <= LastPlayer ? Task::Category : Task::None, 0.1, 0.5);
+}
+
+void BotPlayer::on(const cmd::toClient::Category &message)
+{
+    category = text(message.category.left(4096));
+    // The field is read now, while there is time, not when writing.
+    maker.prepare(category);
+}
+
+void BotPlayer::on(const cmd::toClient::Letters &message)
+{
+    const int number = message.letterCount.value;
+    if (!message.letterCount.ok || number < 1 || number > AcroMaker::MaxLetters)
+        letters.clear();
+    else
+        letters = text(cmd::joinedLetters(message.letters, number).left(AcroMaker::MaxLetters));
+    ownAnswer.clear();
+    answers.clear();
+    const bool plays = ownSlot >= 1 && ownSlot <= LastPlayer && !letters.isEmpty() &&
+                       (!bonusRound || listedForBonus);
+    // Answer times spread over the writing time: a hard player is
+    // quicker on average, but no level always takes the speed bonus.
+    const Difficulty d = maker.difficulty();
+    beginStage(Stage::Creating, createtime + 2, plays ? Task::Answer : Task::None,
+               d == Difficulty::Hard     ? 0.1
+               : d == Difficulty::Normal ? 0.2
+                                         : 0.3,
+               d == Difficulty::Hard     ? 0.6
+               : d == Difficulty::Normal ? 0.8
+                                         : 0.9);
+}
+
+void BotPlayer::on(const cmd::toClient::DoVote &message)
+{
+    if (!message.slot.is(ownSlot) || ownSlot > LastPlayer) return;
+    // The count arrives with the CMD_updatetime that follows at once.
+    beginStage(Stage::Voting, 0, Task::Vote, 0.2, 0.7);
+}
+
+void BotPlayer::on(const cmd::toClient::UpdateTime &message)
+{
+    if (message.seconds.ok) updatetime(message.seconds.value);
+}
+
+void BotPlayer::on(const cmd::toClient::NoVotes &)
+{
+    if (stage == Stage::Voting) beginStage(Stage::Idle, 0, Task::None, 0, 0);
+}
+
+void BotPlayer::on(const cmd::toClient::Scores &)
+{
+    if (stage == Stage::Voting) beginStage(Stage::Idle, 0, Task::None, 0, 0);
+}
+
+void BotPlayer::on(const cmd::toClient::NoAnswer &)
+{
+    beginStage(Stage::Idle, 0, Task::None, 0, 0);
+}
+
+void BotPlayer::on(const cmd::toClient::Winner &)
+{
+    beginStage(Stage::Idle, 0, Task::None, 0, 0);
+}
+
+void BotPlayer::on(const cmd::toClient::Stats &message)
+{
+    if (!message.slot.ok || !message.playTo.ok || !message.creationSeconds.ok) return;
+    createtime = qBound(0, message.creationSeconds.value, 3600);
+    teamGame = message.teamGame == "t";
     teams.clear();
     int yellow = 0, white = 0;
-    for (int n = 0; n < LastPlayer && !reader.listEnded(); ++n) {
-        int s = 0, team = 0;
-        if (!reader.number(s) || !reader.number(team)) break;
+    for (int n = 0; n < LastPlayer && n < message.teams.size(); ++n) {
+        const cmd::TeamItem &pair = message.teams[n];
+        if (!pair.slot.ok || !pair.team.ok) break;
+        const int s = pair.slot.value;
+        const int team = pair.team.value;
         teams.insert(s, team);
         if (s == ownSlot) continue;
         if (team == 1) ++yellow;
@@ -250,34 +305,29 @@ void BotPlayer::stats(const QByteArray &remainder)
         send(cmd::client::chooseteam(ownSlot, yellow > white ? 2 : 1));
 }
 
-void BotPlayer::anacro(const QByteArray &remainder)
+void BotPlayer::on(const cmd::toClient::Answers &message)
 {
     answers.clear();
-    cmd::FieldReader list = cmd::FieldReader::forList(remainder);
-    for (int n = 0; n < LastPlayer && !list.listEnded(); ++n) {
-        int slot = 0;
-        if (!list.number(slot)) break;
-        const QByteArray acro = list.field();
+    for (int n = 0; n < LastPlayer && n < message.acros.size(); ++n) {
+        const cmd::AcroItem &item = message.acros[n];
+        if (!item.slot.ok) break;
+        const int slot = item.slot.value;
+        const QByteArray &acro = item.acro;
         if (slot >= 1 && slot <= LastPlayer && slot != ownSlot && !acro.isEmpty())
             answers.append({slot, text(cmd::acroFromWire(acro.left(4096)))});
     }
 }
 
-void BotPlayer::thevotes(const QByteArray &remainder)
+void BotPlayer::on(const cmd::toClient::Votes &message)
 {
     // Per answer: won, votes counted, speed bonus, slot, name, votes.
-    cmd::FieldReader list = cmd::FieldReader::forList(remainder);
     bool ownWon = false;
     QList<int> counts;
-    for (int n = 0; n < LastPlayer && !list.listEnded(); ++n) {
-        const QByteArray won = list.field();
-        list.field();
-        list.field();
-        int slot = 0, votes = 0;
-        if (!list.number(slot)) break;
-        list.field();
-        if (!list.number(votes)) break;
-        if (slot == ownSlot && won == "y" && votes > 0) ownWon = true;
+    for (int n = 0; n < LastPlayer && n < message.votes.size(); ++n) {
+        const cmd::VoteItem &record = message.votes[n];
+        if (!record.slot.ok || !record.votes.ok) break;
+        const int votes = record.votes.value;
+        if (record.slot.value == ownSlot && record.won == "y" && votes > 0) ownWon = true;
         counts.append(votes);
     }
     std::sort(counts.begin(), counts.end(), std::greater<int>());
@@ -286,6 +336,7 @@ void BotPlayer::thevotes(const QByteArray &remainder)
         say(chat.line(BotChat::Occasion::Won));
     else if (close)
         say(chat.line(BotChat::Occasion::Close));
+    if (stage == Stage::Voting) beginStage(Stage::Idle, 0, Task::None, 0, 0);
 }
 
 void BotPlayer::say(const QString &line)

@@ -26,6 +26,7 @@
 #include "bots/acromaker.h"
 #include "bots/botchat.h"
 #include "net/framing.h"
+#include "net/messages.h"
 
 class QTimer;
 class TSock;
@@ -100,9 +101,31 @@ private:
     void chooseCategory();
     void answer();
     void vote();
-    void stats(const QByteArray &remainder);
-    void anacro(const QByteArray &remainder);
-    void thevotes(const QByteArray &remainder);
+    // The host's messages a computer player acts on, each as read.
+    void on(const cmd::toClient::SendLogin &message);
+    void on(const cmd::toClient::NewPlayer &message);
+    void on(const cmd::toClient::ExistingPlayer &message);
+    void on(const cmd::toClient::PlayerGone &message);
+    void on(const cmd::toClient::Full &message);
+    void on(const cmd::toClient::Game &message);
+    void on(const cmd::toClient::TeamGame &message);
+    void on(const cmd::toClient::Stats &message);
+    void on(const cmd::toClient::Teams &message);
+    void on(const cmd::toClient::NextPlayer &message);
+    void on(const cmd::toClient::Cats &message);
+    void on(const cmd::toClient::InBonus &message);
+    void on(const cmd::toClient::Category &message);
+    void on(const cmd::toClient::Letters &message);
+    void on(const cmd::toClient::Answers &message);
+    void on(const cmd::toClient::DoVote &message);
+    void on(const cmd::toClient::UpdateTime &message);
+    void on(const cmd::toClient::Votes &message);
+    void on(const cmd::toClient::NoVotes &message);
+    void on(const cmd::toClient::NoAnswer &message);
+    void on(const cmd::toClient::Scores &message);
+    void on(const cmd::toClient::Winner &message);
+    void arrived(const cmd::Number &slot, const QByteArray &name);
+    void announced(const cmd::Number &creationSeconds, bool team);
     void say(const QString &line);
 
     BotConfig config;

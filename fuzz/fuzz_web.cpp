@@ -23,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     if (mode % 3 == 1) {
         int count = -1;
-        const QString caption = WebPlayer::lettersCaption(bytes, count);
+        cmd::toClient::Letters letters;
+        letters.read(bytes);
+        const QString caption = WebPlayer::lettersCaption(letters, count);
         FUZZ_CHECK(count >= 0, "letter count never negative");
         FUZZ_CHECK(caption.size() <= bytes.size(), "caption only from the message");
         const bool token = WebPlayer::validToken(bytes);

@@ -61,24 +61,14 @@ bool WebPlayer::validToken(const QByteArray &token)
     return true;
 }
 
-QString WebPlayer::lettersCaption(const QByteArray &remainder, int &count)
+QString WebPlayer::lettersCaption(const cmd::toClient::Letters &message, int &count)
 {
-    cmd::FieldReader reader(remainder);
-    count = 0;
-    if (!reader.number(count) || count < 0) {
+    count = message.letterCount.value;
+    if (!message.letterCount.ok || count < 0) {
         count = 0;
         return {};
     }
-    QString caption;
-    for (int i = 0; i < count && !reader.isEmpty(); ++i) {
-        // The host's last field has no "+" after it; it is the rest of the message.
-        if (!reader.rest().contains('+')) {
-            caption += QString::fromUtf8(reader.rest());
-            break;
-        }
-        caption += QString::fromUtf8(reader.field());
-    }
-    return caption;
+    return QString::fromUtf8(cmd::joinedLetters(message.letters, count));
 }
 
 void WebPlayer::pageBinary()
@@ -92,11 +82,11 @@ void WebPlayer::pageMessage(const QString &text)
     const QByteArray message = text.toUtf8();
     QByteArray remainder;
     const QByteArray word = commandWord(message, remainder);
-    if (word == "WEB_join") {
-        join(remainder);
-    } else if (word == cmd::CMD_acro) {
-        checkAnswer(remainder);
-    } else if (word.startsWith(CmdPrefix) && word.size() > CmdPrefix.size()) {
+    const auto own = [this](const auto &m) -> decltype(fromPage(m)) { fromPage(m); };
+    if (cmd::dispatchWord<cmd::ToPort>(word, remainder, own) ||
+        cmd::dispatchWord<cmd::ToHost>(word, remainder, own))
+        return;
+    if (word.startsWith(CmdPrefix) && word.size() > CmdPrefix.size()) {
         // Valid UTF-8 never holds the terminator byte, so a frame is always
         // exactly one message for the host.
         toHost(message);
@@ -104,10 +94,10 @@ void WebPlayer::pageMessage(const QString &text)
     // Anything else is not a message of ours; it goes nowhere.
 }
 
-void WebPlayer::join(const QByteArray &remainder)
+void WebPlayer::fromPage(const cmd::toPort::Join &message)
 {
     if (link || ending) return;
-    const QByteArray token = remainder.split('+').constFirst();
+    const QByteArray &token = message.token;
     const QByteArray browserId = validToken(token) ? token : QByteArray();
 
     link = new QTcpSocket(this);
@@ -134,13 +124,12 @@ void WebPlayer::join(const QByteArray &remainder)
     link->connectToHost(QHostAddress::LocalHost, config.gamePort);
 }
 
-void WebPlayer::checkAnswer(const QByteArray &remainder)
+void WebPlayer::fromPage(const cmd::toHost::Answer &message)
 {
     // The desktop's own check, with its family filter, before anything is sent.
     if (!link || ownSlot < 1 || ownSlot > 12) return;
-    cmd::FieldReader reader(remainder);
-    reader.field(); // the page's slot field; the link's own slot is used
-    const QString typed = QString::fromUtf8(cmd::acroFromWire(reader.rest()));
+    // The page's slot field is not looked at; the link's own slot is used.
+    const QString typed = QString::fromUtf8(cmd::acroFromWire(message.acro));
     const AcroCheck check =
         checkAcroText(typed, letters, letterCount, config.rating == QLatin1String("e"));
     if (!check.checked) return;
@@ -193,20 +182,35 @@ void WebPlayer::hostMessage(const QByteArray &message)
 {
     QByteArray remainder;
     const QByteArray word = commandWord(message, remainder);
-    if (word == cmd::CMD_sendlogininfo) {
-        // The slot is the message's only field, with or without a "+" after it.
-        int slot = 0;
-        if (cmd::toNumber(remainder.split('+').constFirst(), slot)) ownSlot = slot;
-    } else if (word == cmd::CMD_theletters) {
-        letters = lettersCaption(remainder, letterCount);
-    }
+    roomFull = false;
+    cmd::dispatchWord<cmd::ToClient>(
+        word, remainder, [this](const auto &m) -> decltype(fromHost(m)) { fromHost(m); });
     toPage(message);
-    if (word == cmd::CMD_full) {
+    if (roomFull) {
         closeLink();
         toPage("WEB_left+closed+");
         return;
     }
     updateRights();
+}
+
+void WebPlayer::fromHost(const cmd::toClient::SendLogin &message)
+{
+    // The slot is the message's only field, with or without a "+" after it.
+    const QByteArray &text = message.slot.text;
+    const int plus = int(text.indexOf('+'));
+    int slot = 0;
+    if (cmd::toNumber(plus < 0 ? text : text.left(plus), slot)) ownSlot = slot;
+}
+
+void WebPlayer::fromHost(const cmd::toClient::Letters &message)
+{
+    letters = lettersCaption(message, letterCount);
+}
+
+void WebPlayer::fromHost(const cmd::toClient::Full &)
+{
+    roomFull = true;
 }
 
 void WebPlayer::updateRights()

@@ -11,6 +11,8 @@
 #include <QString>
 #include <functional>
 
+#include "net/messages.h"
+
 class QTcpSocket;
 class QWebSocket;
 
@@ -54,9 +56,9 @@ public:
 
     // A token is 16 to 64 characters of A-Z, a-z, 0-9, "_" and "-".
     static bool validToken(const QByteArray &token);
-    // The letters as the desktop shows them, read from CMD_theletters'
-    // remainder: the count and up to that many fields joined.
-    static QString lettersCaption(const QByteArray &remainder, int &letterCount);
+    // The letters as the desktop shows them, from CMD_theletters: the count
+    // and up to that many fields joined.
+    static QString lettersCaption(const cmd::toClient::Letters &message, int &letterCount);
 
 signals:
     void finished(WebPlayer *player);
@@ -64,8 +66,13 @@ signals:
 private:
     void pageMessage(const QString &text);
     void pageBinary();
-    void join(const QByteArray &remainder);
-    void checkAnswer(const QByteArray &remainder);
+    // The page's messages the web port handles itself.
+    void fromPage(const cmd::toPort::Join &message);
+    void fromPage(const cmd::toHost::Answer &message);
+    // The host's messages the web port reads on their way to the page.
+    void fromHost(const cmd::toClient::SendLogin &message);
+    void fromHost(const cmd::toClient::Letters &message);
+    void fromHost(const cmd::toClient::Full &message);
     void hostReadable();
     void hostMessage(const QByteArray &message);
     void linkEnded(bool orderly);
@@ -86,4 +93,5 @@ private:
     QString letters;
     int rights = -1; // -1 not yet told, 0 no, 1 yes
     bool ending = false;
+    bool roomFull = false; // the host's last message said the room is full
 };
