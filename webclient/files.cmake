@@ -3,6 +3,7 @@ set(QUIB_WEBCLIENT_FILES
   index.html
   app.js
   protocol.js
+  messages.js
   state.js
   view.js
   style.css)

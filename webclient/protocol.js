@@ -1,7 +1,11 @@
 // The game's messages as the page reads and writes them: the field reader every
-// receiver uses, one reader per command word the host (or the web server) sends,
-// and one builder per message the page sends. Pure functions only: no DOM, no
-// socket, so every rule here can be checked without a browser.
+// receiver uses, the message table (messages.js, written from the program's own
+// table) that names every message with its fields, what the page makes of each
+// message the host (or the web server) sends, and the builders of the messages
+// the page sends. Pure functions only: no DOM, no socket, so every rule here can
+// be checked without a browser.
+
+import { Groups, Table } from './messages.js';
 //
 // A frame carries one message without its terminator: the command word, then
 // each field introduced by "+".
@@ -251,188 +255,187 @@ export function withoutMe(line) {
   return after.slice(1).join('');
 }
 
+// ---- The message table -------------------------------------------------
+
+const tableEntry = new Map(Table.map((m) => [`${m.direction}.${m.name}`, m]));
+
+function readGroup(reader, fields, empty) {
+  const out = {};
+  for (const [name, kind, group] of fields) {
+    if (kind === 'Number' || kind === 'Text') {
+      out[name] = reader.field();
+    } else if (kind === 'Rest' || kind === 'Whole') {
+      out[name] = reader.rest();
+    } else if (kind === 'Word') {
+      const rest = reader.rest();
+      const at = rest.indexOf('+');
+      out[name] = at < 0 ? rest : rest.slice(0, at);
+    } else if (kind === 'List') {
+      // Every group takes at least one field while the list has not ended.
+      const items = [];
+      if (!empty) while (!reader.listEnded()) items.push(readGroup(reader, Groups[group], false));
+      out[name] = items;
+    }
+  }
+  return out;
+}
+
+// A message's fields by name, read from its remainder as every receiver reads
+// them: each field's text, a list as its groups. A message with a list is read
+// with "+@" appended, and an empty remainder is an empty list.
+export function readFields(message, remainder) {
+  const list = message.fields.some(([, kind]) => kind === 'List');
+  const reader = list ? FieldReader.forList(remainder) : new FieldReader(remainder);
+  return readGroup(reader, message.fields, remainder === '');
+}
+
+// A message of the table from its fields by name; a list is an array of groups.
+export function build(direction, name, values) {
+  const message = tableEntry.get(`${direction}.${name}`);
+  let text = message.word;
+  const put = (fields, from) => {
+    for (const [field, kind, group] of fields) {
+      if (kind === 'List') for (const item of from[field]) put(Groups[group], item);
+      else text += `+${from[field]}`;
+    }
+  };
+  put(message.fields, values);
+  return message.tail === 'Plus' ? `${text}+` : text;
+}
+
+const toHost = (name, values) => build('toHost', name, values);
+
 export const send = {
-  webJoin: (token) => `WEB_join+${token}`,
-  logininfo: (slot, version, name) => `CMD_logininfo+${slot}+${version}+${cutText(name, MaxNameBytes)}`,
-  kickhim: (slot, target) => `CMD_kickhim+${slot}+${target}+`,
+  webJoin: (token) => build('toPort', 'Join', { token }),
+  logininfo: (slot, version, name) => toHost('Login', { slot, version, name: cutText(name, MaxNameBytes) }),
+  kickhim: (slot, target) => toHost('Kick', { slot, target }),
   // A line typed into the chat box: a chat, a "/me" action, or nothing for any
   // other "/" command.
   chatLine(slot, text, textColour, actionColour) {
     if (!text) return null;
     if (!text.startsWith('/')) {
       const colour = colourToText(textColour);
-      return `CMD_chat+${slot}+${fitLine(text, colour)}|${colour}`;
+      return toHost('Chat', { slot, text: `${fitLine(text, colour)}|${colour}` });
     }
     if (text.startsWith('/me')) {
       const colour = colourToText(actionColour);
-      return `CMD_action+${slot}+${fitLine(withoutMe(text), colour)}|${colour}`;
+      return toHost('Action', { slot, text: `${fitLine(withoutMe(text), colour)}|${colour}` });
     }
     return null;
   },
   phrase(slot, phrase, actionColour) {
     const colour = colourToText(actionColour);
-    if (phrase.startsWith('/me')) return `CMD_action+${slot}+${fitLine(withoutMe(phrase), colour)}|${colour}`;
-    return `CMD_action+${slot}+ says: ${fitLine(phrase, colour, 7)}|${colour}`;
+    if (phrase.startsWith('/me')) return toHost('Action', { slot, text: `${fitLine(withoutMe(phrase), colour)}|${colour}` });
+    return toHost('Action', { slot, text: ` says: ${fitLine(phrase, colour, 7)}|${colour}` });
   },
-  playasound: (slot, n) => `CMD_playasound+${slot}+wave${n}+`,
+  playasound: (slot, n) => toHost('Sound', { slot, sound: `wave${n}` }),
   startgame(starter, o) {
     const bonus = !!o.playBonus;
-    return ['CMD_startgame', cutText(starter, MaxNameBytes), clampOption('playTo', o.playTo),
-      clampOption('creationSeconds', o.creationSeconds), tf(bonus), clampOption('bonusLetters', o.bonusLetters),
-      o.teamGame ? 'team' : 'none', tf(o.winningBonus || !bonus), tf(o.speedBonus),
-      clampOption('maxLetters', o.maxLetters), tf(o.autoRestart), tf(o.noCouchTopics)].join('+') + '+';
+    return toHost('StartGame', {
+      starter: cutText(starter, MaxNameBytes), playTo: clampOption('playTo', o.playTo),
+      creationSeconds: clampOption('creationSeconds', o.creationSeconds), bonus: tf(bonus),
+      bonusLetters: clampOption('bonusLetters', o.bonusLetters), teams: o.teamGame ? 'team' : 'none',
+      winningBonus: tf(o.winningBonus || !bonus), speed: tf(o.speedBonus),
+      maxLetters: clampOption('maxLetters', o.maxLetters), autoRestart: tf(o.autoRestart), noCouch: tf(o.noCouchTopics),
+    });
   },
-  catchoosen: (slot, category) => `CMD_catchoosen+${slot}+${cutText(category, MaxTextBytes)}`,
-  acro: (slot, typed) => `CMD_acro+${slot}+${acroToWire(cutText(typed, MaxTextBytes))}`,
-  choosenacro: (slot, voted) => `CMD_choosenacro+${slot}+${voted}+`,
-  chooseteam: (slot, team) => `CMD_chooseteam+${slot}+${team}+`,
+  catchoosen: (slot, category) => toHost('Category', { slot, category: cutText(category, MaxTextBytes) }),
+  acro: (slot, typed) => toHost('Answer', { slot, acro: acroToWire(cutText(typed, MaxTextBytes)) }),
+  choosenacro: (slot, voted) => toHost('Vote', { slot, voted }),
+  chooseteam: (slot, team) => toHost('Team', { slot, team }),
   // The player leaves on purpose (the page's Leave button): the host lets the
   // seat go at once instead of keeping it for a return.
-  leaving: (slot) => `CMD_leaving+${slot}+`,
+  leaving: (slot) => toHost('Leaving', { slot }),
 };
 
 // ---- Messages the page receives ----------------------------------------
-// One entry per command word: the fields as docs/PROTOCOL.md gives them, and
-// the reader that turns the remainder into an object. A reader throws
-// ParseError for a number field that does not convert.
+// What the page makes of each message the host or the web server sends, from
+// its fields as the table reads them. A number field that does not convert
+// throws ParseError where the page needs the number.
 
-function slotAndName(r) {
-  const reader = new FieldReader(r);
-  const slot = reader.number();
-  return { slot, name: reader.rest() };
-}
+const slotAndName = (f) => ({ slot: wholeNumber(f.slot), name: f.name });
 
-function announcement(r) {
-  const reader = new FieldReader(r);
-  const starter = reader.field();
-  const playTo = reader.field();
-  const creation = toNumber(reader.field()); // null: the previous time stays
-  const bonus = reader.field();
-  const bonusLetters = reader.field();
-  const winningBonus = reader.field();
-  const speed = reader.field();
-  return { starter, playTo, creation, bonus, bonusLetters, winningBonus, speed };
-}
+const announcement = (f) => ({
+  starter: f.starter, playTo: f.playTo, creation: toNumber(f.creationSeconds), // null: the previous time stays
+  bonus: f.bonus, bonusLetters: f.bonusLetters, winningBonus: f.winningBonus, speed: f.speed,
+});
 
-function pairs(reader, skipBad) {
+function pairs(items, skipBad) {
   const list = [];
-  while (reader.more()) {
+  for (const item of items) {
     if (skipBad) {
-      const slot = toNumber(reader.field());
-      const team = toNumber(reader.field());
+      const slot = toNumber(item.slot);
+      const team = toNumber(item.team);
       if (slot !== null && team !== null) list.push({ slot, team });
     } else {
-      list.push({ slot: reader.number(), team: reader.number() });
+      list.push({ slot: wholeNumber(item.slot), team: wholeNumber(item.team) });
     }
   }
   return list;
 }
 
-export const Messages = {
-  WEB_hello: { fields: '+version +rating +', read(r) {
-    const reader = new FieldReader(r);
-    return { version: reader.field() || GameVersionFallback, rating: reader.field() };
-  } },
-  WEB_left: { fields: '+reason +', read: (r) => ({ reason: new FieldReader(r).field() }) },
-  WEB_rights: { fields: '+t/f +', read: (r) => ({ rights: new FieldReader(r).field() === 't' }) },
-  WEB_acrocheck: { fields: '+accepted +filtered +cleaned...', read(r) {
-    const reader = new FieldReader(r);
-    const accepted = reader.field() === 't';
-    const filtered = reader.field() === 't';
-    return { accepted, filtered, cleaned: reader.rest() };
-  } },
-  CMD_sendlogininfo: { fields: '+slot', read: (r) => ({ slot: wholeNumber(r) }) },
-  CMD_full: { fields: '+', read: () => ({}) },
-  CMD_newplayerinfo: { fields: '+slot +name...', read: slotAndName },
-  CMD_existingplayers: { fields: '+slot +name...', read: slotAndName },
-  CMD_havewrongversion: { fields: '+name...', read: (r) => ({ name: r }) },
-  CMD_wrongversion: { fields: '+', read: () => ({}) },
-  CMD_stats: { fields: '+slot +play-to +creation +team t/f [+slot +team]*', list: true, read(r) {
-    const reader = FieldReader.forList(r);
-    const slot = reader.number();
-    const playTo = reader.field();
-    const creation = toNumber(reader.field());
-    const teamGame = reader.field() === 't';
-    return { slot, playTo, creation, teamGame, teams: teamGame ? pairs(reader, true) : [] };
-  } },
-  CMD_playerdisconnected: { fields: '+slot +name...', read: slotAndName },
-  CMD_chat: { fields: '+text...', read: splitChatText },
-  CMD_action: { fields: '+text...', read: splitChatText },
-  CMD_playasound: { fields: '+slot +name +', read(r) {
-    const reader = new FieldReader(r);
-    const slotText = reader.field();
-    return { slotText, name: reader.field() };
-  } },
-  CMD_startgame: { fields: '+starter +play-to +creation +bonus +bonus letters +winning bonus +speed +', read: announcement },
-  CMD_teamgame: { fields: 'as CMD_startgame', read: announcement },
-  CMD_histeam: { fields: '[+slot +team]*', list: true, read: (r) => ({ teams: r ? pairs(FieldReader.forList(r), false) : [] }) },
-  CMD_nextplayer: { fields: '+chooser +no couch t/f +', read(r) {
-    const reader = new FieldReader(r);
-    const chooser = reader.number();
-    return { chooser, fixedList: reader.field() === 't' };
-  } },
-  CMD_cats: { fields: '+letter count +', read: (r) => ({ count: new FieldReader(r).field() }) },
-  CMD_inbonus: { fields: '+slots joined by "," or 0', read(r) {
-    if (r === '0') return { slots: null };
-    return { slots: r.split(',').map(wholeNumber) };
-  } },
-  CMD_catchoosen: { fields: '+category...', read: (r) => ({ category: r }) },
-  CMD_theletters: { fields: '+letter count +letters', list: true, read(r) {
-    const reader = FieldReader.forList(r);
-    const count = reader.number();
-    let letters = '';
-    for (let i = 0; i < count && !reader.listEnded() && reader.rest() !== ''; i++) letters += reader.field();
-    return { count, letters };
-  } },
-  CMD_entered: { fields: '+slot', read: (r) => ({ slot: toNumber(r) }) },
-  CMD_noanswer: { fields: '+', read: () => ({}) },
-  CMD_anacro: { fields: '[+slot +acro]*', list: true, read(r) {
-    const reader = FieldReader.forList(r);
-    const acros = [];
-    while (r && reader.more()) {
-      const slot = reader.number();
-      acros.push({ slot, text: acroFromWire(reader.field()) });
-    }
-    return { acros };
-  } },
-  // A returning player's own answer of this round, in its wire form.
-  CMD_youracro: { fields: '+slot +acro', read(r) {
-    const reader = new FieldReader(r);
-    const slot = reader.number();
-    return { slot, text: acroFromWire(reader.rest()) };
-  } },
-  CMD_dovote: { fields: '+slot', read: () => ({}) },
-  CMD_updatetime: { fields: '+seconds', read: (r) => ({ seconds: wholeNumber(r) }) },
-  CMD_novotes: { fields: '+', read: () => ({}) },
-  CMD_thevotes: { fields: '[+won y/n +counted y/n +speed y/n +slot +name +votes]*', list: true, read(r) {
-    const reader = FieldReader.forList(r);
-    const records = [];
-    while (r && reader.more()) {
-      const won = reader.field() === 'y';
-      const counted = reader.field(); // "n": the author did not vote
-      const speed = reader.field() === 'y';
-      const slot = reader.number();
-      const name = reader.field();
-      const votes = reader.field();
-      records.push({ won, counted, speed, slot, name, votes });
-    }
-    return { records };
-  } },
-  CMD_postscores: { fields: '+team t/f +yellow +white [+slot +score +points]*', list: true, read(r) {
-    const reader = FieldReader.forList(r);
-    const teamGame = reader.field() === 't';
-    const yellow = reader.field();
-    const white = reader.field();
-    const scores = [];
-    while (reader.more()) {
-      const slot = reader.number();
-      const total = reader.field();
-      scores.push({ slot, total, points: reader.field() });
-    }
-    return { teamGame, yellow, white, scores };
-  } },
-  CMD_winner: { fields: '+winner text...', read: (r) => ({ text: r }) },
+const Readers = {
+  toPage: {
+    Hello: (f) => ({ version: f.version || GameVersionFallback, rating: f.rating }),
+    Left: (f) => ({ reason: f.reason }),
+    Rights: (f) => ({ rights: f.rights === 't' }),
+    AcroCheck: (f) => ({ accepted: f.accepted === 't', filtered: f.filtered === 't', cleaned: f.cleaned }),
+  },
+  toClient: {
+    SendLogin: (f) => ({ slot: wholeNumber(f.slot) }),
+    Full: () => ({}),
+    NewPlayer: slotAndName,
+    ExistingPlayer: slotAndName,
+    HasWrongVersion: (f) => ({ name: f.name }),
+    WrongVersion: () => ({}),
+    Stats(f) {
+      const slot = wholeNumber(f.slot);
+      const teamGame = f.teamGame === 't';
+      return { slot, playTo: f.playTo, creation: toNumber(f.creationSeconds), teamGame, teams: teamGame ? pairs(f.teams, true) : [] };
+    },
+    PlayerGone: slotAndName,
+    ChatLine: (f) => splitChatText(f.text),
+    ActionLine: (f) => splitChatText(f.text),
+    Sound: (f) => ({ slotText: f.slot, name: f.sound }),
+    Game: announcement,
+    TeamGame: announcement,
+    Teams: (f) => ({ teams: pairs(f.teams, false) }),
+    NextPlayer: (f) => ({ chooser: wholeNumber(f.chooser), fixedList: f.noCouch === 't' }),
+    Cats: (f) => ({ count: f.letterCount }),
+    InBonus: (f) => (f.players === '0' ? { slots: null } : { slots: f.players.split(',').map(wholeNumber) }),
+    Category: (f) => ({ category: f.category }),
+    Letters(f) {
+      const count = wholeNumber(f.letterCount);
+      return { count, letters: f.letters.split('+').slice(0, Math.max(count, 0)).join('') };
+    },
+    Entered: (f) => ({ slot: toNumber(f.slot) }),
+    NoAnswer: () => ({}),
+    Answers: (f) => ({ acros: f.acros.map((a) => ({ slot: wholeNumber(a.slot), text: acroFromWire(a.acro) })) }),
+    // A returning player's own answer of this round, in its wire form.
+    YourAnswer: (f) => ({ slot: wholeNumber(f.slot), text: acroFromWire(f.acro) }),
+    DoVote: () => ({}),
+    UpdateTime: (f) => ({ seconds: wholeNumber(f.seconds) }),
+    NoVotes: () => ({}),
+    Votes: (f) => ({
+      records: f.votes.map((v) => ({
+        won: v.won === 'y', counted: v.counted, // "n": the author did not vote
+        speed: v.speed === 'y', slot: wholeNumber(v.slot), name: v.name, votes: v.votes,
+      })),
+    }),
+    Scores: (f) => ({
+      teamGame: f.teamGame === 't', yellow: f.yellow, white: f.white,
+      scores: f.scores.map((s) => ({ slot: wholeNumber(s.slot), total: s.total, points: s.points })),
+    }),
+    Winner: (f) => ({ text: f.text }),
+  },
 };
+
+// Every command word the page reads, with its table entry and reader.
+export const Messages = {};
+for (const message of Table) {
+  const reader = Readers[message.direction]?.[message.name];
+  if (reader) Messages[message.word] = { fields: message.fields, read: (r) => reader(readFields(message, r)) };
+}
 
 // A frame read into { word, ...fields }; null when it is not dispatched or its
 // command word is not one the page handles. Throws ParseError.

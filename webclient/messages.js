@@ -1,0 +1,62 @@
+// Written from the message table in net/messages.h (cmd::messagesModule); do
+// not edit. tests/web/tst_messagetable.cpp checks it and writes it again.
+//
+// Each message: its direction, its name, its command word, its tail ("Plus"
+// when it ends in a bare "+") and its fields as [name, kind] or, for a list,
+// [name, 'List', group].
+
+export const Groups = {
+  TeamItem: [['slot', 'Number'], ['team', 'Number']],
+  AcroItem: [['slot', 'Number'], ['acro', 'Text']],
+  VoteItem: [['won', 'Text'], ['counted', 'Text'], ['speed', 'Text'], ['slot', 'Number'], ['name', 'Text'], ['votes', 'Number']],
+  ScoreItem: [['slot', 'Number'], ['total', 'Number'], ['points', 'Number']],
+};
+
+export const Table = [
+  { direction: 'toHost', name: 'Login', word: 'CMD_logininfo', tail: 'Bare', fields: [['slot', 'Number'], ['version', 'Text'], ['name', 'Rest']] },
+  { direction: 'toHost', name: 'Kick', word: 'CMD_kickhim', tail: 'Plus', fields: [['slot', 'Number'], ['target', 'Number']] },
+  { direction: 'toHost', name: 'Chat', word: 'CMD_chat', tail: 'Bare', fields: [['slot', 'Number'], ['text', 'Rest']] },
+  { direction: 'toHost', name: 'Action', word: 'CMD_action', tail: 'Bare', fields: [['slot', 'Number'], ['text', 'Rest']] },
+  { direction: 'toHost', name: 'Sound', word: 'CMD_playasound', tail: 'Plus', fields: [['slot', 'Number'], ['sound', 'Rest']] },
+  { direction: 'toHost', name: 'StartGame', word: 'CMD_startgame', tail: 'Plus', fields: [['starter', 'Text'], ['playTo', 'Number'], ['creationSeconds', 'Number'], ['bonus', 'Text'], ['bonusLetters', 'Number'], ['teams', 'Text'], ['winningBonus', 'Text'], ['speed', 'Text'], ['maxLetters', 'Number'], ['autoRestart', 'Text'], ['noCouch', 'Text']] },
+  { direction: 'toHost', name: 'Category', word: 'CMD_catchoosen', tail: 'Bare', fields: [['slot', 'Number'], ['category', 'Rest']] },
+  { direction: 'toHost', name: 'Answer', word: 'CMD_acro', tail: 'Bare', fields: [['slot', 'Number'], ['acro', 'Rest']] },
+  { direction: 'toHost', name: 'Vote', word: 'CMD_choosenacro', tail: 'Plus', fields: [['slot', 'Number'], ['voted', 'Number']] },
+  { direction: 'toHost', name: 'Team', word: 'CMD_chooseteam', tail: 'Plus', fields: [['slot', 'Number'], ['team', 'Number']] },
+  { direction: 'toHost', name: 'Leaving', word: 'CMD_leaving', tail: 'Plus', fields: [['slot', 'Number']] },
+  { direction: 'toHost', name: 'ClearRemoved', word: 'CMD_clearremoved', tail: 'Plus', fields: [['slot', 'Number']] },
+  { direction: 'toClient', name: 'SendLogin', word: 'CMD_sendlogininfo', tail: 'Bare', fields: [['slot', 'Whole']] },
+  { direction: 'toClient', name: 'Full', word: 'CMD_full', tail: 'Plus', fields: [] },
+  { direction: 'toClient', name: 'NewPlayer', word: 'CMD_newplayerinfo', tail: 'Bare', fields: [['slot', 'Number'], ['name', 'Rest']] },
+  { direction: 'toClient', name: 'ExistingPlayer', word: 'CMD_existingplayers', tail: 'Bare', fields: [['slot', 'Number'], ['name', 'Rest']] },
+  { direction: 'toClient', name: 'HasWrongVersion', word: 'CMD_havewrongversion', tail: 'Bare', fields: [['name', 'Rest']] },
+  { direction: 'toClient', name: 'WrongVersion', word: 'CMD_wrongversion', tail: 'Plus', fields: [] },
+  { direction: 'toClient', name: 'Stats', word: 'CMD_stats', tail: 'Bare', fields: [['slot', 'Number'], ['playTo', 'Number'], ['creationSeconds', 'Number'], ['teamGame', 'Text'], ['teams', 'List', 'TeamItem']] },
+  { direction: 'toClient', name: 'PlayerGone', word: 'CMD_playerdisconnected', tail: 'Bare', fields: [['slot', 'Number'], ['name', 'Rest']] },
+  { direction: 'toClient', name: 'ChatLine', word: 'CMD_chat', tail: 'Bare', fields: [['text', 'Rest']] },
+  { direction: 'toClient', name: 'ActionLine', word: 'CMD_action', tail: 'Bare', fields: [['text', 'Rest']] },
+  { direction: 'toClient', name: 'Sound', word: 'CMD_playasound', tail: 'Bare', fields: [['slot', 'Number'], ['sound', 'Text']] },
+  { direction: 'toClient', name: 'Game', word: 'CMD_startgame', tail: 'Plus', fields: [['starter', 'Text'], ['playTo', 'Number'], ['creationSeconds', 'Number'], ['bonus', 'Text'], ['bonusLetters', 'Number'], ['winningBonus', 'Text'], ['speed', 'Text']] },
+  { direction: 'toClient', name: 'TeamGame', word: 'CMD_teamgame', tail: 'Plus', fields: [['starter', 'Text'], ['playTo', 'Number'], ['creationSeconds', 'Number'], ['bonus', 'Text'], ['bonusLetters', 'Number'], ['winningBonus', 'Text'], ['speed', 'Text']] },
+  { direction: 'toClient', name: 'Teams', word: 'CMD_histeam', tail: 'Bare', fields: [['teams', 'List', 'TeamItem']] },
+  { direction: 'toClient', name: 'NextPlayer', word: 'CMD_nextplayer', tail: 'Plus', fields: [['chooser', 'Number'], ['noCouch', 'Text']] },
+  { direction: 'toClient', name: 'Cats', word: 'CMD_cats', tail: 'Plus', fields: [['letterCount', 'Number']] },
+  { direction: 'toClient', name: 'InBonus', word: 'CMD_inbonus', tail: 'Bare', fields: [['players', 'Rest']] },
+  { direction: 'toClient', name: 'Category', word: 'CMD_catchoosen', tail: 'Bare', fields: [['category', 'Rest']] },
+  { direction: 'toClient', name: 'Letters', word: 'CMD_theletters', tail: 'Bare', fields: [['letterCount', 'Number'], ['letters', 'Rest']] },
+  { direction: 'toClient', name: 'Entered', word: 'CMD_entered', tail: 'Bare', fields: [['slot', 'Whole']] },
+  { direction: 'toClient', name: 'NoAnswer', word: 'CMD_noanswer', tail: 'Plus', fields: [] },
+  { direction: 'toClient', name: 'Answers', word: 'CMD_anacro', tail: 'Bare', fields: [['acros', 'List', 'AcroItem']] },
+  { direction: 'toClient', name: 'DoVote', word: 'CMD_dovote', tail: 'Bare', fields: [['slot', 'Whole']] },
+  { direction: 'toClient', name: 'UpdateTime', word: 'CMD_updatetime', tail: 'Bare', fields: [['seconds', 'Whole']] },
+  { direction: 'toClient', name: 'NoVotes', word: 'CMD_novotes', tail: 'Plus', fields: [] },
+  { direction: 'toClient', name: 'Votes', word: 'CMD_thevotes', tail: 'Bare', fields: [['votes', 'List', 'VoteItem']] },
+  { direction: 'toClient', name: 'Scores', word: 'CMD_postscores', tail: 'Bare', fields: [['teamGame', 'Text'], ['yellow', 'Number'], ['white', 'Number'], ['scores', 'List', 'ScoreItem']] },
+  { direction: 'toClient', name: 'Winner', word: 'CMD_winner', tail: 'Bare', fields: [['text', 'Rest']] },
+  { direction: 'toClient', name: 'YourAnswer', word: 'CMD_youracro', tail: 'Bare', fields: [['slot', 'Number'], ['acro', 'Rest']] },
+  { direction: 'toPage', name: 'Hello', word: 'WEB_hello', tail: 'Plus', fields: [['version', 'Text'], ['rating', 'Text']] },
+  { direction: 'toPort', name: 'Join', word: 'WEB_join', tail: 'Bare', fields: [['token', 'Word']] },
+  { direction: 'toPage', name: 'Rights', word: 'WEB_rights', tail: 'Plus', fields: [['rights', 'Text']] },
+  { direction: 'toPage', name: 'AcroCheck', word: 'WEB_acrocheck', tail: 'Bare', fields: [['accepted', 'Text'], ['filtered', 'Text'], ['cleaned', 'Rest']] },
+  { direction: 'toPage', name: 'Left', word: 'WEB_left', tail: 'Plus', fields: [['reason', 'Text']] },
+];
