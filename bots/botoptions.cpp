@@ -1,22 +1,25 @@
 #include "bots/botoptions.h"
 
+#include "net/gamefacts.h"
 #include "net/numbertext.h"
 
 QString botUsage()
 {
     return QStringLiteral(
-        "Usage: quibbleton-bot --host ADDRESS [--port N] [--count K] [--seed S]\n"
-        "                      [--name-prefix P] [--level easy|normal|hard] [--quiet]\n"
-        "                      [--help] [--version]\n"
-        "  --host ADDRESS   the host to join\n"
-        "  --port N         its port (default 7772)\n"
-        "  --count K        computer players to connect (1 to 11, default 1)\n"
-        "  --seed S         seed of their choices (default: from the clock)\n"
-        "  --name-prefix P  put P before each player's name\n"
-        "  --level L        easy, normal (default) or hard\n"
-        "  --quiet          the players say nothing in the chat\n"
-        "  --help           show this text\n"
-        "  --version        show the version\n");
+               "Usage: quibbleton-bot --host ADDRESS [--port N] [--count K] [--seed S]\n"
+               "                      [--name-prefix P] [--level easy|normal|hard] [--quiet]\n"
+               "                      [--help] [--version]\n"
+               "  --host ADDRESS   the host to join\n"
+               "  --port N         its port (default %1)\n"
+               "  --count K        computer players to connect (1 to %2, default 1)\n"
+               "  --seed S         seed of their choices (default: from the clock)\n"
+               "  --name-prefix P  put P before each player's name\n"
+               "  --level L        easy, normal (default) or hard\n"
+               "  --quiet          the players say nothing in the chat\n"
+               "  --help           show this text\n"
+               "  --version        show the version\n")
+        .arg(facts::DefaultPort)
+        .arg(facts::MaxComputerPlayers);
 }
 
 BotOptionsResult parseBotOptions(const QStringList &arguments, BotOptions &options, QString &error)

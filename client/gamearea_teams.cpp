@@ -103,7 +103,7 @@ void Tgamearea::setCreationTime(const QByteArray &field)
 // the chat line; the caller does what differs before and after.
 void Tgamearea::announceGame(const QByteArray &data, bool teamGame)
 {
-    for (int n = 1; n <= 12; ++n)
+    for (int n = 1; n <= facts::PlayerSlots; ++n)
         context->board().setRowColour(n, palette::Yellow);
     label_playersnames->clear();
     label_playersnames2->clear();

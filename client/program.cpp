@@ -9,6 +9,7 @@
 #include "download/tdownload.h"
 #include "host/tserver.h"
 #include "net/commands.h"
+#include "net/gamefacts.h"
 #include "resources/resourcenames.h"
 #include "shell/launchargs.h"
 #include "shell/singleinstance.h"
@@ -57,10 +58,10 @@ const char usageText[] =
     "Without arguments it plays a solo game on this computer under the name \"You\".\n"
     "  NAME     the player's name\n"
     "  ADDRESS  the host's address (host name or IPv4 address), optionally with\n"
-    "           :PORT (default 7772), used when joining\n"
-    "  HOST     \"true\": host the room on this computer (port 7772);\n"
+    "           :PORT (default %1), used when joining\n"
+    "  HOST     \"true\": host the room on this computer (port %1);\n"
     "           anything else: join the room at ADDRESS\n"
-    "  RATING   the room's rating: a adult, e family (word filter on), else not rated\n"
+    "  RATING   the room's rating: %2 adult, %3 family (word filter on), else not rated\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n";
 } // namespace
@@ -79,7 +80,10 @@ QByteArray launchOptionText(LaunchOption option)
 {
     switch (option) {
     case LaunchOption::Help:
-        return QByteArray(usageText);
+        return QString::fromLatin1(usageText)
+            .arg(QString::number(facts::DefaultPort), QLatin1String(facts::RatingAdult),
+                 QLatin1String(facts::RatingFamily))
+            .toUtf8();
     case LaunchOption::Version:
         return QByteArray("quibbleton ") + cmd::GameVersion + '\n';
     case LaunchOption::None:

@@ -1,12 +1,13 @@
 #include "host/hostoptions.h"
 
 #include "net/commands.h"
+#include "net/gamefacts.h"
 #include "net/numbertext.h"
 
 namespace {
 const int MaxTickMs = 3600 * 1000;
-const int MaxBots = 11;
-const int MaxRejoinSeconds = 3600;
+const int MaxBots = facts::MaxComputerPlayers;
+const int MaxRejoinSeconds = facts::MaxRejoinSeconds;
 
 // The value of `--name V` or `--name=V`; advances `i` past what it used.
 bool optionValue(const QStringList &args, int &i, const QString &name, QString &value,
@@ -32,32 +33,37 @@ bool optionValue(const QStringList &args, int &i, const QString &name, QString &
 QString hostUsage()
 {
     return QStringLiteral(
-        "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
-        "                       [--no-discovery] [--paced-pump] [--bots K] [--quiet]\n"
-        "                       [--web-port N] [--no-web] [--qr] [--map-port]\n"
-        "                       [--map-lease S]\n"
-        "                       [--rejoin-seconds N] [--help] [--version]\n"
-        "  --port N      TCP port to listen on (default 7772; 0 picks a free one)\n"
-        "  --tick-ms MS  period of the stage clock in milliseconds (default 1000)\n"
-        "  --seed S      seed of the random generator (default: from the clock)\n"
-        "  --rating R    room rating shown to finders: a adult, e family, n not rated\n"
-        "  --bots K      computer players in the room (0 to 11, default 0)\n"
-        "  --quiet       the room's computer players say nothing in the chat\n"
-        "  --rejoin-seconds N  keep a dropped player's place N seconds for its\n"
-        "                return (0 to 3600, default 120; 0 turns it off)\n"
-        "  --web-port N  port browsers join on (default: the game port + 1; 0 picks\n"
-        "                a free one)\n"
-        "  --no-web      do not serve the game to browsers\n"
-        "  --qr          also draw a QR code of the first browser link\n"
-        "  --no-discovery  do not answer room finders on the local network\n"
-        "  --map-port    ask the home router (UPnP, NAT-PMP) to open the game and\n"
-        "                web ports to the internet while the room runs\n"
-        "  --map-lease S the mapping's lease in seconds, renewed at half time\n"
-        "                (2 to 86400, default 3600)\n"
-        "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
-        "                pump, for comparing benchmarks)\n"
-        "  --help        show this text\n"
-        "  --version     show the version\n");
+               "Usage: quibbleton-host [--port N] [--tick-ms MS] [--seed S] [--rating R]\n"
+               "                       [--no-discovery] [--paced-pump] [--bots K] [--quiet]\n"
+               "                       [--web-port N] [--no-web] [--qr] [--map-port]\n"
+               "                       [--map-lease S]\n"
+               "                       [--rejoin-seconds N] [--help] [--version]\n"
+               "  --port N      TCP port to listen on (default %1; 0 picks a free one)\n"
+               "  --tick-ms MS  period of the stage clock in milliseconds (default %2)\n"
+               "  --seed S      seed of the random generator (default: from the clock)\n"
+               "  --rating R    room rating shown to finders: %3 adult, %4 family, %5 not rated\n"
+               "  --bots K      computer players in the room (0 to %6, default 0)\n"
+               "  --quiet       the room's computer players say nothing in the chat\n"
+               "  --rejoin-seconds N  keep a dropped player's place N seconds for its\n"
+               "                return (0 to %7, default %8; 0 turns it off)\n"
+               "  --web-port N  port browsers join on (default: the game port + 1; 0 picks\n"
+               "                a free one)\n"
+               "  --no-web      do not serve the game to browsers\n"
+               "  --qr          also draw a QR code of the first browser link\n"
+               "  --no-discovery  do not answer room finders on the local network\n"
+               "  --map-port    ask the home router (UPnP, NAT-PMP) to open the game and\n"
+               "                web ports to the internet while the room runs\n"
+               "  --map-lease S the mapping's lease in seconds, renewed at half time\n"
+               "                (2 to 86400, default 3600)\n"
+               "  --paced-pump  handle one message per 10 ms tick, shares aside (the old\n"
+               "                pump, for comparing benchmarks)\n"
+               "  --help        show this text\n"
+               "  --version     show the version\n")
+        .arg(QString::number(facts::DefaultPort), QString::number(facts::DefaultTickMs),
+             QLatin1String(facts::RatingAdult), QLatin1String(facts::RatingFamily),
+             QLatin1String(facts::RatingNone), QString::number(facts::MaxComputerPlayers),
+             QString::number(facts::MaxRejoinSeconds),
+             QString::number(facts::DefaultRejoinSeconds));
 }
 
 QString hostVersion()
@@ -155,12 +161,13 @@ HostOptionsResult parseHostOptions(const QStringList &arguments, HostOptions &op
             return HostOptionsResult::Error;
         }
         if (matched) {
-            if (value != QLatin1String("a") && value != QLatin1String("e") &&
-                value != QLatin1String("n")) {
+            if (value != QLatin1String(facts::RatingAdult) &&
+                value != QLatin1String(facts::RatingFamily) &&
+                value != QLatin1String(facts::RatingNone)) {
                 error = QStringLiteral("invalid rating: ") + value;
                 return HostOptionsResult::Error;
             }
-            options.rating = value == QLatin1String("n") ? QString() : value;
+            options.rating = value == QLatin1String(facts::RatingNone) ? QString() : value;
             continue;
         }
         if (!optionValue(arguments, i, QStringLiteral("--bots"), value, matched)) {

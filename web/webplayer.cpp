@@ -137,12 +137,12 @@ void WebPlayer::join(const QByteArray &remainder)
 void WebPlayer::checkAnswer(const QByteArray &remainder)
 {
     // The desktop's own check, with its family filter, before anything is sent.
-    if (!link || ownSlot < 1 || ownSlot > 12) return;
+    if (!link || ownSlot < 1 || ownSlot > facts::PlayerSlots) return;
     cmd::FieldReader reader(remainder);
     reader.field(); // the page's slot field; the link's own slot is used
     const QString typed = QString::fromUtf8(cmd::acroFromWire(reader.rest()));
-    const AcroCheck check =
-        checkAcroText(typed, letters, letterCount, config.rating == QLatin1String("e"));
+    const AcroCheck check = checkAcroText(typed, letters, letterCount,
+                                          config.rating == QLatin1String(facts::RatingFamily));
     if (!check.checked) return;
     const QByteArray cleaned = check.cleaned.toUtf8();
     toPage("WEB_acrocheck+" + flag(check.accepted) + '+' + flag(check.filtered) + '+' +

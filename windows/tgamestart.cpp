@@ -1,5 +1,6 @@
 #include "windows/tgamestart.h"
 
+#include "net/gamefacts.h"
 #include "shell/profile.h"
 #include "shell/programfolder.h"
 #include "windows/plaintext.h"
@@ -108,14 +109,14 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
         return box;
     };
 
-    upDown1 = new UpDownBox(QStringLiteral("UpDown1"), QStringLiteral("edit_playtoscore"), 3, 100,
-                            5, 30, panel);
-    upDown2 = new UpDownBox(QStringLiteral("UpDown2"), QStringLiteral("edit_creationtime"), 45, 120,
-                            5, 60, panel);
-    upDown4 =
-        new UpDownBox(QStringLiteral("UpDown4"), QStringLiteral("edit_max"), 5, 8, 1, 7, panel);
-    upDown3 =
-        new UpDownBox(QStringLiteral("UpDown3"), QStringLiteral("edit_bonus"), 7, 10, 1, 10, panel);
+    auto rangeBox = [&](const char *name, const char *edit, const facts::OptionRange &range) {
+        return new UpDownBox(QLatin1String(name), QLatin1String(edit), range.min, range.max,
+                             range.step, range.initial, panel);
+    };
+    upDown1 = rangeBox("UpDown1", "edit_playtoscore", facts::PlayToRange);
+    upDown2 = rangeBox("UpDown2", "edit_creationtime", facts::CreationSecondsRange);
+    upDown4 = rangeBox("UpDown4", "edit_max", facts::MaxLettersRange);
+    upDown3 = rangeBox("UpDown3", "edit_bonus", facts::BonusLettersRange);
 
     numberRow(QStringLiteral("label_playtoscore"), QStringLiteral("Play to Score:"), upDown1);
     numberRow(QStringLiteral("label_creationtime"), QStringLiteral("Creation Time:"), upDown2);
@@ -126,8 +127,7 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
         checkRow(QStringLiteral("checkbox_couch"), QStringLiteral("No Couch Topics"), false);
     checkboxTeam = checkRow(QStringLiteral("checkbox_team"), QStringLiteral("Team Game"), false);
     checkboxAuto = checkRow(QStringLiteral("checkbox_auto"), QStringLiteral("Auto Restart"), false);
-    upDown5 = new UpDownBox(QStringLiteral("UpDown5"), QStringLiteral("edit_rejoin"), 0, 600, 10,
-                            120, panel);
+    upDown5 = rangeBox("UpDown5", "edit_rejoin", facts::RejoinSecondsRange);
     numberRow(QStringLiteral("label_rejoin"), QStringLiteral("Keep Dropped Players (s):"), upDown5);
     // Browsers: whether the rooms this program hosts serve them, and on which
     // port (0 picks a free one). Kept at once; they count from the next room.
@@ -238,20 +238,22 @@ void Tgamestart::readSettings()
     auto text = [&](const char *key, const char *fallback) {
         return profile::readString(file, section, QLatin1String(key), QLatin1String(fallback));
     };
-    auto number = [&](const char *key, const char *fallback, UpDownBox *box) {
+    auto number = [&](const char *key, int fallback, UpDownBox *box) {
         bool ok = false;
-        const int value = text(key, fallback).toInt(&ok, 10);
+        const int value =
+            profile::readString(file, section, QLatin1String(key), QString::number(fallback))
+                .toInt(&ok, 10);
         if (ok) box->setValue(value); // the box keeps it within its range
     };
-    number(keyPlaytoscore, "30", upDown1);
-    number(keyCreationtime, "60", upDown2);
-    number(keyLetters, "10", upDown3);
-    number(keyMax, "7", upDown4);
+    number(keyPlaytoscore, facts::DefaultPlayTo, upDown1);
+    number(keyCreationtime, facts::DefaultCreationSeconds, upDown2);
+    number(keyLetters, facts::DefaultBonusLetters, upDown3);
+    number(keyMax, facts::DefaultMaxLetters, upDown4);
     {
         bool ok = false;
         const int seconds =
             profile::readString(file, QLatin1String(RejoinSection), QLatin1String(KeyRejoinSeconds),
-                                QStringLiteral("120"))
+                                QString::number(facts::DefaultRejoinSeconds))
                 .toInt(&ok, 10);
         if (ok) upDown5->setValue(seconds);
         emit rejoinSecondsChanged(rejoinSeconds());

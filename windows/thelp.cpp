@@ -6,6 +6,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "net/gamefacts.h"
 #include "windows/plaintext.h"
 
 namespace {
@@ -41,7 +42,7 @@ join the host named before. Only the exact, lower-case word <b>true</b> hosts.</
 room, in which answers pass through a word filter. Anything else leaves the room unrated.</li>
 </ul>
 <p><b>To host</b>, start <tt>quibbleton YourName 127.0.0.1 true e</tt>. The game listens on TCP
-port <b>7772</b>; other players must be able to reach that port on your computer (open it in
+port <b>@PORT@</b>; other players must be able to reach that port on your computer (open it in
 your firewall or router if they play over the internet). As the host you get the
 <b>Start Game</b> button and the File menu's <b>Start Game</b>.</p>
 <p><b>To join</b>, start <tt>quibbleton YourName 192.168.1.20 false e</tt> with the host's
@@ -181,7 +182,9 @@ Thelp::Thelp(QWidget *parent) : SideWindow(parent)
     for (int i = 0; i < pageTitles().size(); ++i) {
         auto *page = new SafeTextBrowser(pages);
         page->setObjectName(QStringLiteral("page_%1").arg(i + 1));
-        page->setHtml(QString::fromUtf8(texts[i]));
+        // The texts quote the game's facts by placeholder.
+        page->setHtml(QString::fromUtf8(texts[i]).replace(QLatin1String("@PORT@"),
+                                                          QString::number(facts::DefaultPort)));
         pages->addTab(page, pageTitles().at(i));
     }
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "net/commands.h"
+#include "net/gamefacts.h"
 #include "net/roomfinder.h"
 #include "shell/launchargs.h"
 #include "shell/profile.h"
@@ -63,7 +64,7 @@ enum Column
 const char *const ColumnTitles[Columns] = {"Host", "Rating", "Players", "Spies", "Game", "Address"};
 
 // Ratings in the order of the rating box: family, adult, not rated.
-const char *const RatingCodes[] = {"e", "a", ""};
+const char *const RatingCodes[] = {facts::RatingFamily, facts::RatingAdult, ""};
 const char *const RatingNames[] = {"family", "adult", "not rated"};
 
 QString ratingName(const QString &code)
@@ -204,8 +205,8 @@ void Tplaywithothers::showEvent(QShowEvent *event)
         QString name = profile::readString(file, section, QString::fromLatin1(KeyName), QString());
         if (name.trimmed().isEmpty()) name = suggestedName;
         edit_name->setText(name.left(MaxNameLength));
-        const QString rating =
-            profile::readString(file, section, QString::fromLatin1(KeyRating), QStringLiteral("e"));
+        const QString rating = profile::readString(file, section, QString::fromLatin1(KeyRating),
+                                                   QLatin1String(facts::RatingFamily));
         const int index = combo_rating->findData(discovery::normalRating(rating));
         combo_rating->setCurrentIndex(index < 0 ? 0 : index);
         edit_address->setText(
@@ -348,7 +349,8 @@ void Tplaywithothers::button_hostClick()
     QString name;
     if (!takeName(name)) return;
     const QString rating = combo_rating->currentData().toString();
-    remember(QString::fromLatin1(KeyRating), rating.isEmpty() ? QStringLiteral("n") : rating);
+    remember(QString::fromLatin1(KeyRating),
+             rating.isEmpty() ? QLatin1String(facts::RatingNone) : rating);
     setBusy(true, QString::fromLatin1(HostingText));
     emit hostRequested(name, rating);
 }

@@ -38,7 +38,8 @@ private slots:
         const int run = int(HostOptionsResult::Run);
         const int help = int(HostOptionsResult::Help);
         const int error = int(HostOptionsResult::Error);
-        QTest::newRow("defaults") << QStringList{} << run << 7772 << 1000 << qint64(-1);
+        QTest::newRow("defaults") << QStringList{} << run << int(facts::DefaultPort)
+                                  << facts::DefaultTickMs << qint64(-1);
         QTest::newRow("all given")
             << QStringList{"--port", "9000", "--tick-ms", "5", "--seed", "42"} << run << 9000 << 5
             << qint64(42);
