@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "net/commandline.h"
 #include "net/gamefacts.h"
 
 struct HostOptions
@@ -34,13 +35,7 @@ struct HostOptions
     int mapLeaseSeconds = 3600;
 };
 
-enum class HostOptionsResult
-{
-    Run,
-    Help,
-    Version,
-    Error
-};
+using HostOptionsResult = CommandLine::Result;
 
 // Reads the arguments (the program name first, as QCoreApplication gives
 // them). On Error, `error` holds a one-line reason.
