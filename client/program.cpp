@@ -51,7 +51,7 @@ void joinInviteLink(Tchat *chat, const QString &link)
     if (!parseInviteLink(link, host, port)) return;
     chat->roomWindow()->joinInvite(inviteLink(host, port).mid(int(qstrlen(InviteScheme))));
 }
-const char usageText[] =
+const char UsageText[] =
     "Usage: quibbleton [NAME ADDRESS HOST [RATING]]\n"
     "       quibbleton --help | --version\n"
     "Quibbleton, a party word game for up to twelve players over a network.\n"
@@ -80,7 +80,7 @@ QByteArray launchOptionText(LaunchOption option)
 {
     switch (option) {
     case LaunchOption::Help:
-        return QString::fromLatin1(usageText)
+        return QString::fromLatin1(UsageText)
             .arg(QString::number(facts::DefaultPort), QLatin1String(facts::RatingAdult),
                  QLatin1String(facts::RatingFamily))
             .toUtf8();
