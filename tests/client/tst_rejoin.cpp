@@ -126,7 +126,7 @@ private slots:
         f.receive(cmd::host::newplayerinfo(2, "Ann"));
         f.chat->board().setScore(2, QStringLiteral("5"));
         const qsizetype shown = f.lines().size();
-        for (const QByteArray name : {QByteArray("Ann (away)"), QByteArray("Ann")}) {
+        for (const QByteArray &name : {QByteArray("Ann (away)"), QByteArray("Ann")}) {
             f.receive(cmd::host::newplayerinfo(2, name));
             QCOMPARE(f.chat->board().caption(2), QString::fromUtf8(name));
             QCOMPARE(f.chat->board().score(2), QStringLiteral("5"));
