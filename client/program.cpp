@@ -12,7 +12,9 @@
 #include "net/gamefacts.h"
 #include "resources/resourcenames.h"
 #include "shell/launchargs.h"
+#include "shell/settings.h"
 #include "shell/singleinstance.h"
+#include "shell/stalesaves.h"
 #include "windows/tabout.h"
 #include "windows/tacrolog.h"
 #include "windows/tcategorylist.h"
@@ -120,6 +122,8 @@ int quibbletonMain(int argc, char *argv[])
     if (instance.isPrevInstance(true, invited ? arguments.first() : QString())) return 0;
     // Held for the life of the process, for the lobby to test.
     const NamedLock marker(QString::fromLatin1(MarkerName));
+    // Copies left by a save that was killed before it finished.
+    removeStaleSaves(settings::filePath());
 
     res::init();
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(res::icon)));
