@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "bots/botroom.h"
+#include "net/commandline.h"
 
 struct BotOptions
 {
@@ -15,13 +16,7 @@ struct BotOptions
     bool seedGiven = false;
 };
 
-enum class BotOptionsResult
-{
-    Run,
-    Help,
-    Version,
-    Error
-};
+using BotOptionsResult = CommandLine::Result;
 
 // Reads the arguments (the program name first). On Error, `error` holds a
 // one-line reason.

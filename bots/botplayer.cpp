@@ -10,8 +10,8 @@
 
 namespace {
 const char SocketClosed[] = "Socket Closed";
-constexpr int LastPlayer = 12;
-constexpr int LastSlot = 15;
+constexpr int LastPlayer = facts::PlayerSlots;
+constexpr int LastSlot = facts::LastSlot;
 constexpr int SelectingCount = 18;
 constexpr int BonusSelectingCount = 10;
 // Updates come every tenth tick; acting later than this many ticks before a

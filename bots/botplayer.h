@@ -26,6 +26,7 @@
 #include "bots/acromaker.h"
 #include "bots/botchat.h"
 #include "net/framing.h"
+#include "net/gamefacts.h"
 #include "net/messages.h"
 
 class QTimer;
@@ -34,7 +35,7 @@ class TSock;
 struct BotConfig
 {
     QString host = QStringLiteral("127.0.0.1");
-    quint16 port = 7772;
+    quint16 port = facts::DefaultPort;
     QByteArray name; // the login name, " (cpu)" included
     quint32 seed = 0;
     Difficulty difficulty = Difficulty::Normal;

@@ -14,7 +14,7 @@
 struct BotRoomConfig
 {
     QString host = QStringLiteral("127.0.0.1");
-    quint16 port = 7772;
+    quint16 port = facts::DefaultPort;
     quint32 seed = 0; // each player's generator is seeded from this and its number
     QString namePrefix;
     Difficulty difficulty = Difficulty::Normal;
@@ -26,7 +26,7 @@ class BotRoom : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int MaxBots = 11;
+    static constexpr int MaxBots = facts::MaxComputerPlayers;
     static constexpr char NameSuffix[] = " (cpu)";
 
     explicit BotRoom(const BotRoomConfig &config, QObject *parent = nullptr,

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QVector>
 
-#include "client/palette.h"
+#include "resources/palette.h"
 
 class PlayerBoard;
 class Tgamestart;

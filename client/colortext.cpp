@@ -15,7 +15,7 @@ struct NamedColour
 };
 
 // The sixteen standard colours, written by name.
-constexpr NamedColour standardColours[] = {
+constexpr NamedColour StandardColours[] = {
     {"clBlack", 0x000000},  {"clMaroon", 0x000080},  {"clGreen", 0x008000}, {"clOlive", 0x008080},
     {"clNavy", 0x800000},   {"clPurple", 0x800080},  {"clTeal", 0x808000},  {"clGray", 0x808080},
     {"clSilver", 0xC0C0C0}, {"clRed", 0x0000FF},     {"clLime", 0x00FF00},  {"clYellow", 0x00FFFF},
@@ -24,7 +24,7 @@ constexpr NamedColour standardColours[] = {
 
 // Further names a colour text may hold: read, and the
 // system ones written back by name so they keep meaning "the system's colour".
-constexpr NamedColour otherColours[] = {
+constexpr NamedColour OtherColours[] = {
     {"clMoneyGreen", 0xC0DCC0},
     {"clSkyBlue", 0xF0CAA6},
     {"clCream", 0xF0FBFF},
@@ -98,10 +98,10 @@ bool parseDecimal(QStringView text, TColor &out)
 
 QString toText(TColor colour)
 {
-    for (const NamedColour &c : standardColours)
+    for (const NamedColour &c : StandardColours)
         if (c.value == colour) return QString::fromLatin1(c.name);
     if (isSystemOrSpecial(colour))
-        for (const NamedColour &c : otherColours)
+        for (const NamedColour &c : OtherColours)
             if (c.value == colour) return QString::fromLatin1(c.name);
     return QStringLiteral("$%1").arg(colour, 8, 16, QLatin1Char('0')).toUpper();
 }
@@ -110,12 +110,12 @@ bool fromText(const QString &input, TColor &colour)
 {
     const QString text = input.trimmed();
     if (text.isEmpty()) return false;
-    for (const NamedColour &c : standardColours)
+    for (const NamedColour &c : StandardColours)
         if (text.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0) {
             colour = c.value;
             return true;
         }
-    for (const NamedColour &c : otherColours)
+    for (const NamedColour &c : OtherColours)
         if (text.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0) {
             colour = c.value;
             return true;

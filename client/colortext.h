@@ -9,7 +9,7 @@
 #include <QColor>
 #include <QString>
 
-#include "client/palette.h"
+#include "resources/palette.h"
 
 namespace colortext {
 

@@ -101,7 +101,8 @@ void Tgamearea::posttheletters(const cmd::toClient::Letters &message)
     setStatus(CreatingStatus);
     roundstyle::setTextColour(edit_answer, palette::Blue);
     edit_answer->clear();
-    const bool answering = state.ownSlot <= 12 && roundstyle::tag(edit_answer) == TakesPart;
+    const bool answering =
+        state.ownSlot <= facts::PlayerSlots && roundstyle::tag(edit_answer) == TakesPart;
     edit_answer->setVisible(answering);
     label_accepted->hide();
 
@@ -113,7 +114,8 @@ void Tgamearea::posttheletters(const cmd::toClient::Letters &message)
     label_warning->hide();
     setpanels(panel_creating);
     startCountdown(creationTime());
-    if (state.ownSlot <= 12 && answering && isActiveWindow()) edit_answer->setFocus();
+    if (state.ownSlot <= facts::PlayerSlots && answering && isActiveWindow())
+        edit_answer->setFocus();
     const int sound = int(random.bounded(4));
     context->playsounds(QStringLiteral("acro") + QString::number(sound));
 }
@@ -136,7 +138,7 @@ bool Tgamearea::edit_answerKeyPress(QKeyEvent *event)
 void Tgamearea::checkacro(const QString &text)
 {
     const ClientState &state = context->state();
-    if (state.ownSlot > 12) return;
+    if (state.ownSlot > facts::PlayerSlots) return;
     label_filter->hide();
     // An answer longer than the host keeps is cut first, so what is checked,
     // shown and sent is one text.

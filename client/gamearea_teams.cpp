@@ -103,7 +103,7 @@ void Tgamearea::setCreationTime(const QByteArray &field)
 // the chat line; the caller does what differs before and after.
 template <class Announcement> void Tgamearea::announceGame(const Announcement &game, bool teamGame)
 {
-    for (int n = 1; n <= 12; ++n)
+    for (int n = 1; n <= facts::PlayerSlots; ++n)
         context->board().setRowColour(n, palette::Yellow);
     label_playersnames->clear();
     label_playersnames2->clear();

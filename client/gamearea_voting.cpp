@@ -193,7 +193,7 @@ void Tgamearea::moveacro(int i)
 
 void Tgamearea::dovote()
 {
-    if (context->state().ownSlot < 13) context->playsounds(QStringLiteral("vote"));
+    if (context->state().ownSlot <= facts::PlayerSlots) context->playsounds(QStringLiteral("vote"));
     startCountdown(VotingSeconds);
     setStatus(VotingStatus);
 }
@@ -202,7 +202,7 @@ void Tgamearea::label_acro1Click(QObject *sender)
 {
     auto *clicked = qobject_cast<QLabel *>(sender);
     const ClientState &state = context->state();
-    if (!clicked || state.ownSlot > 12 || clicked->text().isEmpty() ||
+    if (!clicked || state.ownSlot > facts::PlayerSlots || clicked->text().isEmpty() ||
         roundstyle::textColour(clicked) == palette::Red || !votingOpen())
         return;
     if (state.loggedIn)

@@ -9,9 +9,12 @@
 #include "download/tdownload.h"
 #include "host/tserver.h"
 #include "net/commands.h"
+#include "net/gamefacts.h"
 #include "resources/resourcenames.h"
 #include "shell/launchargs.h"
+#include "shell/settings.h"
 #include "shell/singleinstance.h"
+#include "shell/stalesaves.h"
 #include "windows/tabout.h"
 #include "windows/tacrolog.h"
 #include "windows/tcategorylist.h"
@@ -50,17 +53,17 @@ void joinInviteLink(Tchat *chat, const QString &link)
     if (!parseInviteLink(link, host, port)) return;
     chat->roomWindow()->joinInvite(inviteLink(host, port).mid(int(qstrlen(InviteScheme))));
 }
-const char usageText[] =
+const char UsageText[] =
     "Usage: quibbleton [NAME ADDRESS HOST [RATING]]\n"
     "       quibbleton --help | --version\n"
     "Quibbleton, a party word game for up to twelve players over a network.\n"
     "Without arguments it plays a solo game on this computer under the name \"You\".\n"
     "  NAME     the player's name\n"
     "  ADDRESS  the host's address (host name or IPv4 address), optionally with\n"
-    "           :PORT (default 7772), used when joining\n"
-    "  HOST     \"true\": host the room on this computer (port 7772);\n"
+    "           :PORT (default %1), used when joining\n"
+    "  HOST     \"true\": host the room on this computer (port %1);\n"
     "           anything else: join the room at ADDRESS\n"
-    "  RATING   the room's rating: a adult, e family (word filter on), else not rated\n"
+    "  RATING   the room's rating: %2 adult, %3 family (word filter on), else not rated\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n";
 } // namespace
@@ -79,7 +82,10 @@ QByteArray launchOptionText(LaunchOption option)
 {
     switch (option) {
     case LaunchOption::Help:
-        return QByteArray(usageText);
+        return QString::fromLatin1(UsageText)
+            .arg(QString::number(facts::DefaultPort), QLatin1String(facts::RatingAdult),
+                 QLatin1String(facts::RatingFamily))
+            .toUtf8();
     case LaunchOption::Version:
         return QByteArray("quibbleton ") + cmd::GameVersion + '\n';
     case LaunchOption::None:
@@ -116,6 +122,8 @@ int quibbletonMain(int argc, char *argv[])
     if (instance.isPrevInstance(true, invited ? arguments.first() : QString())) return 0;
     // Held for the life of the process, for the lobby to test.
     const NamedLock marker(QString::fromLatin1(MarkerName));
+    // Copies left by a save that was killed before it finished.
+    removeStaleSaves(settings::filePath());
 
     res::init();
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(res::icon)));

@@ -7,7 +7,7 @@
 #include <QPixmapCache>
 #include <cmath>
 
-#include "client/palette.h"
+#include "resources/palette.h"
 #include "resources/resourcenames.h"
 
 namespace {

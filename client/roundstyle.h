@@ -2,7 +2,7 @@
 // weight and size, backgrounds, and the integer each control carries.
 #pragma once
 
-#include "client/palette.h"
+#include "resources/palette.h"
 
 class QObject;
 class QWidget;

@@ -15,6 +15,7 @@
 
 #include "client/clientcontext.h"
 #include "net/framing.h"
+#include "net/gamefacts.h"
 #include "net/messages.h"
 #include "net/tsock.h"
 #include "shell/settings.h"
@@ -51,8 +52,8 @@ class Tchat : public QMainWindow, public ClientContext
 {
     Q_OBJECT
 public:
-    static constexpr int BoardSlots = 12;
-    static constexpr int LastSlot = 15;
+    static constexpr int BoardSlots = facts::PlayerSlots;
+    static constexpr int LastSlot = facts::LastSlot;
     static constexpr int PhraseButtons = 10;
     static constexpr int SoundItems = 12;
     // The chat keeps this many lines; older ones scroll away for good.
@@ -61,7 +62,7 @@ public:
     static constexpr int MaxChatLineLength = 4096;
     // And the whole history holds at most this many characters.
     static constexpr int MaxChatCharacters = 400000;
-    static constexpr quint16 DefaultGamePort = 7772;
+    static constexpr quint16 DefaultGamePort = facts::DefaultPort;
     static constexpr quint16 DefaultLobbyPort = 9001;
     // Phrase buttons work once every two seconds of real time.
     static constexpr int PhrasePauseMs = 2000;

@@ -62,9 +62,9 @@ void Tchat::newplayerinfo(int slot, const QString &name)
         if (st.isHost) startComputerPlayers();
         QString notice;
         st.filterOn = false;
-        if (st.roomRating == QLatin1String("a")) {
+        if (st.roomRating == QLatin1String(facts::RatingAdult)) {
             notice = QString::fromLatin1(AdultNotice);
-        } else if (st.roomRating == QLatin1String("e")) {
+        } else if (st.roomRating == QLatin1String(facts::RatingFamily)) {
             notice = QString::fromLatin1(FamilyNotice);
             st.filterOn = true;
         } else {

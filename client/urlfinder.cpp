@@ -3,7 +3,7 @@
 namespace {
 
 // Tested in this order; the first found anywhere in the word wins.
-const char *const prefixes[] = {"http://",   "ftp://", "file://", "gopher://",
+const char *const Prefixes[] = {"http://",   "ftp://", "file://", "gopher://",
                                 "telnet://", "news:",  "mailto:", "www."};
 
 bool isBreak(QChar c)
@@ -39,7 +39,7 @@ FoundAddress findAddressAt(const QString &text, int position)
         c = c.toLower();
     int p = -1;
     int prefixLength = 0;
-    for (const char *prefix : prefixes) {
+    for (const char *prefix : Prefixes) {
         p = lower.indexOf(QLatin1String(prefix));
         if (p >= 0) {
             prefixLength = int(qstrlen(prefix));

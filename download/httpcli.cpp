@@ -12,20 +12,20 @@
 
 namespace {
 
-constexpr char abortReason[] = "Connection aborted on request";
-constexpr char tooManyHeadersReason[] = "Too many header lines in the answer";
-constexpr char tooLargeReason[] = "The document is too large";
-constexpr char writeFailedReason[] = "The document could not be written: ";
-constexpr char noHandleReason[] = "The request could not be prepared";
-constexpr char statusReason[] = "HTTP error ";
+constexpr char AbortReason[] = "Connection aborted on request";
+constexpr char TooManyHeadersReason[] = "Too many header lines in the answer";
+constexpr char TooLargeReason[] = "The document is too large";
+constexpr char WriteFailedReason[] = "The document could not be written: ";
+constexpr char NoHandleReason[] = "The request could not be prepared";
+constexpr char StatusReason[] = "HTTP error ";
 // Failures that bring no error status of the server's own carry this one, as an abort does.
-constexpr int failureStatus = 404;
+constexpr int FailureStatus = 404;
 // Bind to any local IPv4 address; the request is made over IPv4 only.
-constexpr char localAddress[] = "0.0.0.0";
-constexpr long maxRedirects = 5;
-constexpr char allowedProtocols[] = "http,https";
+constexpr char LocalAddress[] = "0.0.0.0";
+constexpr long MaxRedirects = 5;
+constexpr char AllowedProtocols[] = "http,https";
 // A reason phrase is shown to people; a hostile server could send kilobytes of it.
-constexpr int maxReasonLength = 200;
+constexpr int MaxReasonLength = 200;
 
 void initCurlOnce()
 {
@@ -104,8 +104,8 @@ bool HttpCli::get()
 
     CURL *handle = multi ? curl_easy_init() : nullptr;
     if (!handle) {
-        status = failureStatus;
-        reason = QString::fromLatin1(noHandleReason);
+        status = FailureStatus;
+        reason = QString::fromLatin1(NoHandleReason);
         return false;
     }
 
@@ -122,13 +122,13 @@ bool HttpCli::get()
     // environment either.
     curl_easy_setopt(handle, CURLOPT_PROXY, "");
     curl_easy_setopt(handle, CURLOPT_NOPROXY, "*");
-    curl_easy_setopt(handle, CURLOPT_INTERFACE, localAddress);
+    curl_easy_setopt(handle, CURLOPT_INTERFACE, LocalAddress);
     curl_easy_setopt(handle, CURLOPT_IPRESOLVE, long(CURL_IPRESOLVE_V4));
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, allowedProtocols);
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, allowedProtocols);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, AllowedProtocols);
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, AllowedProtocols);
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, maxRedirects);
-    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxDocumentSize));
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, MaxRedirects);
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(MaxDocumentSize));
     // One request, one connection: nothing idles in a cache with a notifier on it.
     curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
@@ -170,12 +170,12 @@ void HttpCli::finish(int curlCode)
 
     succeeded = false;
     if (aborted) {
-        status = failureStatus;
-        reason = QString::fromLatin1(abortReason);
+        status = FailureStatus;
+        reason = QString::fromLatin1(AbortReason);
     } else if (refusedStatus) {
         status = responseStatus;
         reason = QString::fromLatin1(responseReason);
-        if (reason.isEmpty()) reason = QString::fromLatin1(statusReason) + QString::number(status);
+        if (reason.isEmpty()) reason = QString::fromLatin1(StatusReason) + QString::number(status);
     } else if (code == CURLE_OK) {
         long answered = 0;
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &answered);
@@ -183,15 +183,15 @@ void HttpCli::finish(int curlCode)
         reason = QString::fromLatin1(responseReason);
         succeeded = status > 0 && status < 400;
         if (!succeeded && reason.isEmpty())
-            reason = QString::fromLatin1(statusReason) + QString::number(status);
+            reason = QString::fromLatin1(StatusReason) + QString::number(status);
     } else {
-        status = failureStatus;
+        status = FailureStatus;
         if (tooManyHeaders)
-            reason = QString::fromLatin1(tooManyHeadersReason);
+            reason = QString::fromLatin1(TooManyHeadersReason);
         else if (tooLarge || code == CURLE_FILESIZE_EXCEEDED)
-            reason = QString::fromLatin1(tooLargeReason);
+            reason = QString::fromLatin1(TooLargeReason);
         else if (writeFailed)
-            reason = QString::fromLatin1(writeFailedReason) +
+            reason = QString::fromLatin1(WriteFailedReason) +
                      (stream ? stream->errorString() : QString());
         else if (errorBuffer[0])
             reason = QString::fromLocal8Bit(errorBuffer);
@@ -339,7 +339,7 @@ void HttpCli::headerLine(const QByteArray &raw)
         return;
     }
 
-    if (++headerLines > maxHeaderLines) {
+    if (++headerLines > MaxHeaderLines) {
         tooManyHeaders = true;
         return;
     }
@@ -348,7 +348,7 @@ void HttpCli::headerLine(const QByteArray &raw)
         QList<QByteArray> parts = line.simplified().split(' ');
         responseStatus = parts.size() > 1 ? parts.at(1).toInt() : 0;
         parts.remove(0, qMin<qsizetype>(2, parts.size()));
-        responseReason = parts.join(' ').left(maxReasonLength);
+        responseReason = parts.join(' ').left(MaxReasonLength);
         responseRedirects = false;
         inDocument = false;
         announcedLength = -1;
@@ -371,7 +371,7 @@ size_t HttpCli::documentData(const char *data, size_t length)
 {
     // The body of an answer that is not the document (a redirection) is read and dropped.
     if (!inDocument) return length;
-    if (qint64(length) > maxDocumentSize - received) {
+    if (qint64(length) > MaxDocumentSize - received) {
         tooLarge = true;
         return 0;
     }

@@ -57,9 +57,9 @@ public:
     void abort();
 
     // Largest document accepted; a larger one is refused rather than filling the disk.
-    static constexpr qint64 maxDocumentSize = qint64(1) << 30;
+    static constexpr qint64 MaxDocumentSize = qint64(1) << 30;
     // A response with more header lines than this is refused.
-    static constexpr int maxHeaderLines = 500;
+    static constexpr int MaxHeaderLines = 500;
 
 signals:
     // One response header line, without its line end.

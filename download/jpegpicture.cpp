@@ -74,7 +74,7 @@ QImage loadJpeg(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return QImage();
     // A picture file far beyond anything the window shows is not read into memory.
-    constexpr qint64 maxFileSize = 64 * 1024 * 1024;
-    if (file.size() > maxFileSize) return QImage();
+    constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+    if (file.size() > MaxFileSize) return QImage();
     return decodeJpeg(file.readAll());
 }

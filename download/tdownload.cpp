@@ -23,47 +23,47 @@
 
 namespace {
 
-constexpr char windowName[] = "download";
-constexpr char titleText[] = "Download The Zuno88 Lobby";
-constexpr char closedText[] = "IS CLOSED";
-constexpr char lobbyText[] = "Download The Zuno88 Lobby Now to play this  and other exciting "
+constexpr char WindowName[] = "download";
+constexpr char TitleText[] = "Download The Zuno88 Lobby";
+constexpr char ClosedText[] = "IS CLOSED";
+constexpr char LobbyText[] = "Download The Zuno88 Lobby Now to play this  and other exciting "
                              "games online with other players!";
-constexpr char getCaption[] = "Download And Install The Zuno88 Lobby Now";
-constexpr char abortCaption[] = "Stop Download";
-constexpr char soloText[] =
+constexpr char GetCaption[] = "Download And Install The Zuno88 Lobby Now";
+constexpr char AbortCaption[] = "Stop Download";
+constexpr char SoloText[] =
     "To proceed to the game without the ability to play against others click the button below.";
-constexpr char soloCaption[] = "Play Solo Game";
-constexpr char firewallNote[] =
+constexpr char SoloCaption[] = "Play Solo Game";
+constexpr char FirewallNote[] =
     "Note: Even if you are playing offline, you will need to configure your FIREWALL to allow "
     "the game to access the internet components.";
-constexpr char startText[] = "If you already have The Zuno88 Lobby and you wish to play with "
+constexpr char StartText[] = "If you already have The Zuno88 Lobby and you wish to play with "
                              "others then click the button below to close this game and open "
                              "The Zuno88 Lobby.";
-constexpr char startCaption[] = "Play with Others";
+constexpr char StartCaption[] = "Play with Others";
 
-constexpr char agent[] = "Mozilla/3.0 (compatible)";
-constexpr char accept[] = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
-constexpr char installerParameters[] = "/SP- /silent /noicons";
+constexpr char Agent[] = "Mozilla/3.0 (compatible)";
+constexpr char Accept[] = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+constexpr char InstallerParameters[] = "/SP- /silent /noicons";
 
-constexpr char loadingText[] = "Loading";
-constexpr char receivedText[] = "Received ";
-constexpr char bytesText[] = " bytes";
-constexpr char failedText[] = "Download Aborted";
-constexpr char installingText[] = "Installing";
-constexpr char abortedText[] = "Download has been aborted.";
-constexpr char downloadingText[] = "Downloading: ";
-constexpr char startFailedText[] = "An Error has Occurred.";
-constexpr char lobbyMissingText[] =
+constexpr char LoadingText[] = "Loading";
+constexpr char ReceivedText[] = "Received ";
+constexpr char BytesText[] = " bytes";
+constexpr char FailedText[] = "Download Aborted";
+constexpr char InstallingText[] = "Installing";
+constexpr char AbortedText[] = "Download has been aborted.";
+constexpr char DownloadingText[] = "Downloading: ";
+constexpr char StartFailedText[] = "An Error has Occurred.";
+constexpr char LobbyMissingText[] =
     "Please close the game and open the Zuno88 Lobby using the icon on your desktop or using "
     "the your Window's start-up menu.";
-constexpr char createFailedText[] = "Cannot create file \"%1\". %2";
-constexpr char progressFormat[] = "%p% of ";
+constexpr char CreateFailedText[] = "Cannot create file \"%1\". %2";
+constexpr char ProgressFormat[] = "%p% of ";
 
-constexpr int pictureWidth = 400;
-constexpr int pictureHeight = 339;
-constexpr int progressSteps = 1000;
+constexpr int PictureWidth = 400;
+constexpr int PictureHeight = 339;
+constexpr int ProgressSteps = 1000;
 
-constexpr char windowStyle[] = R"(
+constexpr char WindowStyle[] = R"(
 QFrame#panel_lobby, QFrame#panel_solo, QFrame#panel_lobbystart {
     background-color: rgba(0, 0, 0, 150);
     border: 1px solid #b8950a;
@@ -139,7 +139,7 @@ QString lastSegment(const QString &url)
 
 QString readableSize(qint64 bytes)
 {
-    if (bytes < 1024) return QString::number(bytes) + QString::fromLatin1(bytesText);
+    if (bytes < 1024) return QString::number(bytes) + QString::fromLatin1(BytesText);
     static const char *const units[] = {"KB", "MB", "GB", "TB"};
     double size = double(bytes) / 1024.0;
     int unit = 0;
@@ -153,16 +153,16 @@ QString readableSize(qint64 bytes)
 
 Tdownload::Tdownload(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
 {
-    setObjectName(QString::fromLatin1(windowName));
-    setWindowTitle(QString::fromLatin1(titleText));
-    setStyleSheet(QString::fromLatin1(windowStyle));
+    setObjectName(QString::fromLatin1(WindowName));
+    setWindowTitle(QString::fromLatin1(TitleText));
+    setStyleSheet(QString::fromLatin1(WindowStyle));
     background = QPixmap(QString::fromLatin1(res::background));
 
     HttpCli1 = new HttpCli(this);
     HttpCli1->setObjectName(QStringLiteral("HttpCli1"));
-    HttpCli1->setUrl(QString::fromLatin1(defaultUrl));
-    HttpCli1->setAgent(QString::fromLatin1(agent));
-    HttpCli1->setAccept(QString::fromLatin1(accept));
+    HttpCli1->setUrl(QString::fromLatin1(DefaultUrl));
+    HttpCli1->setAgent(QString::fromLatin1(Agent));
+    HttpCli1->setAccept(QString::fromLatin1(Accept));
     connect(HttpCli1, &HttpCli::headerData, this, &Tdownload::HttpCli1HeaderData);
     connect(HttpCli1, &HttpCli::docBegin, this, &Tdownload::HttpCli1DocBegin);
     connect(HttpCli1, &HttpCli::docData, this, &Tdownload::HttpCli1DocData);
@@ -186,22 +186,23 @@ void Tdownload::buildPanels()
     auto *lobbyPanel = panel("panel_lobby", this);
     auto *picture = new QLabel(lobbyPanel);
     picture->setObjectName(QStringLiteral("image_lobby"));
-    picture->setFixedSize(pictureWidth, pictureHeight);
+    picture->setFixedSize(PictureWidth, PictureHeight);
     picture->setAlignment(Qt::AlignCenter);
     const QImage lobbyImage = loadJpeg(QString::fromLatin1(res::lobby));
     // Without its picture the window still works; the frame just stays dark.
     if (!lobbyImage.isNull())
         picture->setPixmap(QPixmap::fromImage(lobbyImage.scaled(
-            pictureWidth, pictureHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-    auto *closed = new QLabel(QString::fromLatin1(closedText), picture);
+            PictureWidth, PictureHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    auto *closed = new QLabel(QString::fromLatin1(ClosedText), picture);
     closed->setObjectName(QStringLiteral("label_closed"));
+    closed->setTextFormat(Qt::PlainText);
     closed->setAlignment(Qt::AlignCenter);
     closed->adjustSize();
     // Between the sign and the speech bubbles of the picture.
-    closed->move((pictureWidth - closed->width()) / 2, pictureHeight / 3);
+    closed->move((PictureWidth - closed->width()) / 2, PictureHeight / 3);
 
-    getbutton = button("getbutton", getCaption, lobbyPanel);
-    abortbutton = button("abortbutton", abortCaption, lobbyPanel);
+    getbutton = button("getbutton", GetCaption, lobbyPanel);
+    abortbutton = button("abortbutton", AbortCaption, lobbyPanel);
     infolabel = textLabel("infolabel", "", lobbyPanel);
     infolabel3 = textLabel("infolabel3", "", lobbyPanel);
     infolabel2 = textLabel("infolabel2", "", lobbyPanel);
@@ -210,7 +211,7 @@ void Tdownload::buildPanels()
         status->setMinimumHeight(status->fontMetrics().height() + 2);
     progressbar = new QProgressBar(lobbyPanel);
     progressbar->setObjectName(QStringLiteral("progressbar"));
-    progressbar->setRange(0, progressSteps);
+    progressbar->setRange(0, ProgressSteps);
     // Kept in the layout while hidden, so the window does not jump when it appears.
     QSizePolicy keepPlace = progressbar->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
@@ -221,7 +222,7 @@ void Tdownload::buildPanels()
     lobbyLayout->setContentsMargins(10, 10, 10, 10);
     lobbyLayout->setSpacing(6);
     lobbyLayout->addWidget(picture, 0, Qt::AlignHCenter);
-    lobbyLayout->addWidget(textLabel("label_lobbytext", lobbyText, lobbyPanel));
+    lobbyLayout->addWidget(textLabel("label_lobbytext", LobbyText, lobbyPanel));
     lobbyLayout->addWidget(getbutton);
     lobbyLayout->addWidget(infolabel);
     lobbyLayout->addWidget(infolabel3);
@@ -229,23 +230,23 @@ void Tdownload::buildPanels()
     lobbyLayout->addWidget(abortbutton);
 
     auto *soloPanel = panel("panel_solo", this);
-    Button1 = button("Button1", soloCaption, soloPanel);
+    Button1 = button("Button1", SoloCaption, soloPanel);
     auto *soloLayout = new QVBoxLayout(soloPanel);
     soloLayout->setContentsMargins(12, 12, 12, 12);
     soloLayout->setSpacing(10);
     soloLayout->addStretch();
-    soloLayout->addWidget(textLabel("label_solotext", soloText, soloPanel));
+    soloLayout->addWidget(textLabel("label_solotext", SoloText, soloPanel));
     soloLayout->addWidget(Button1);
-    soloLayout->addWidget(textLabel("label_note", firewallNote, soloPanel));
+    soloLayout->addWidget(textLabel("label_note", FirewallNote, soloPanel));
     soloLayout->addStretch();
 
     auto *startPanel = panel("panel_lobbystart", this);
-    Button2 = button("Button2", startCaption, startPanel);
+    Button2 = button("Button2", StartCaption, startPanel);
     auto *startLayout = new QVBoxLayout(startPanel);
     startLayout->setContentsMargins(12, 12, 12, 12);
     startLayout->setSpacing(10);
     startLayout->addStretch();
-    startLayout->addWidget(textLabel("label_starttext", startText, startPanel));
+    startLayout->addWidget(textLabel("label_starttext", StartText, startPanel));
     startLayout->addWidget(Button2);
     startLayout->addStretch();
 
@@ -299,7 +300,7 @@ void Tdownload::getbuttonClick()
     // an earlier complete one stays as it was.
     QSaveFile file(target);
     if (fileName.isEmpty() || !file.open(QIODevice::WriteOnly)) {
-        showMessage(QString::fromLatin1(createFailedText)
+        showMessage(QString::fromLatin1(CreateFailedText)
                         .arg(QDir::toNativeSeparators(target), file.errorString()));
         return;
     }
@@ -309,7 +310,7 @@ void Tdownload::getbuttonClick()
     HttpCli1->setRcvdStream(&file);
     getbutton->setEnabled(false);
     abortbutton->setEnabled(true);
-    infolabel->setText(QString::fromLatin1(loadingText));
+    infolabel->setText(QString::fromLatin1(LoadingText));
     progressbar->hide();
     progressbar->setValue(0);
 
@@ -320,24 +321,24 @@ void Tdownload::getbuttonClick()
     if (complete) {
         complete = file.commit();
         if (complete)
-            infolabel->setText(QString::fromLatin1(receivedText) +
+            infolabel->setText(QString::fromLatin1(ReceivedText) +
                                QString::number(QFileInfo(target).size()) +
-                               QString::fromLatin1(bytesText));
+                               QString::fromLatin1(BytesText));
     } else {
         file.cancelWriting();
     }
     if (!complete) {
-        infolabel->setText(QString::fromLatin1(failedText));
+        infolabel->setText(QString::fromLatin1(FailedText));
         outcomeFlag = 2;
     }
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
 
     if (outcomeFlag == 2) return;
-    infolabel3->setText(QString::fromLatin1(installingText));
+    infolabel3->setText(QString::fromLatin1(InstallingText));
     QFile::setPermissions(target, QFile::permissions(target) | QFile::ExeOwner | QFile::ExeUser);
-    if (!startProgram(target, QString::fromLatin1(installerParameters)))
-        showMessage(QString::fromLatin1(startFailedText));
+    if (!startProgram(target, QString::fromLatin1(InstallerParameters)))
+        showMessage(QString::fromLatin1(StartFailedText));
     else
         emit exitRequested();
 }
@@ -345,9 +346,9 @@ void Tdownload::getbuttonClick()
 void Tdownload::abortbuttonClick()
 {
     HttpCli1->abort();
-    infolabel->setText(QString::fromLatin1(abortedText));
+    infolabel->setText(QString::fromLatin1(AbortedText));
     outcomeFlag = 2;
-    infolabel3->setText(QString::fromLatin1(failedText));
+    infolabel3->setText(QString::fromLatin1(FailedText));
 }
 
 void Tdownload::Button1Click()
@@ -364,12 +365,12 @@ void Tdownload::Button2Click()
             playWithOthers();
             return;
         }
-        showMessage(QString::fromLatin1(lobbyMissingText));
+        showMessage(QString::fromLatin1(LobbyMissingText));
         return;
     }
     // Closing the game when the lobby did not start would leave the player with neither.
     if (!startProgram(lobbyPath, QString()))
-        showMessage(QString::fromLatin1(startFailedText));
+        showMessage(QString::fromLatin1(StartFailedText));
     else
         emit exitRequested();
 }
@@ -386,10 +387,10 @@ void Tdownload::HttpCli1HeaderData()
 
 void Tdownload::HttpCli1DocBegin()
 {
-    infolabel3->setText(QString::fromLatin1(downloadingText) + infolabel2->text());
+    infolabel3->setText(QString::fromLatin1(DownloadingText) + infolabel2->text());
     const qint64 length = HttpCli1->contentLength();
     if (length > 0) {
-        progressbar->setFormat(QString::fromLatin1(progressFormat) + readableSize(length));
+        progressbar->setFormat(QString::fromLatin1(ProgressFormat) + readableSize(length));
         progressbar->setValue(0);
         progressbar->show();
     }
@@ -397,10 +398,10 @@ void Tdownload::HttpCli1DocBegin()
 
 void Tdownload::HttpCli1DocData(qint64 count)
 {
-    infolabel->setText(QString::number(count) + QString::fromLatin1(bytesText));
+    infolabel->setText(QString::number(count) + QString::fromLatin1(BytesText));
     const qint64 length = HttpCli1->contentLength();
     if (length > 0)
-        progressbar->setValue(int(qMin<qint64>(count, length) * progressSteps / length));
+        progressbar->setValue(int(qMin<qint64>(count, length) * ProgressSteps / length));
 }
 
 void Tdownload::paintEvent(QPaintEvent *)

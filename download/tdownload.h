@@ -50,8 +50,8 @@ public:
     // user's download folder when the program's folder is not writable (an installed game).
     static QString defaultTargetFolder();
 
-    static constexpr char defaultUrl[] = "http://www.zuno88.example/lobby/qrvsetup.exe";
-    static constexpr char installedLobby[] = "C:\\Program Files\\Zuno88\\Zuno88Lobby.exe";
+    static constexpr char DefaultUrl[] = "http://www.zuno88.example/lobby/qrvsetup.exe";
+    static constexpr char InstalledLobby[] = "C:\\Program Files\\Zuno88\\Zuno88Lobby.exe";
 
 signals:
     // Close the game the way its File > Exit does.
@@ -87,7 +87,7 @@ private:
     QPixmap background;
 
     QString targetFolder;
-    QString lobbyPath = QString::fromLatin1(installedLobby);
+    QString lobbyPath = QString::fromLatin1(InstalledLobby);
     int outcomeFlag = 0;
     bool centred = false;
 };

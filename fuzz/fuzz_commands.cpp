@@ -5,6 +5,7 @@
 #include "fuzz/fuzzsupport.h"
 #include "net/commands.h"
 #include "net/framing.h"
+#include "quibversion.h"
 
 #include <QStringDecoder>
 #include <charconv>
@@ -101,8 +102,8 @@ void checkBuilders(const QByteArray &text, int number)
     }
     {
         cmd::FieldReader r(
-            remainderOf(cmd::client::logininfo(number, "1.0.21", text), cmd::CMD_logininfo, 2));
-        FUZZ_CHECK(r.number() == number && r.field() == "1.0.21" && r.rest() == clean,
+            remainderOf(cmd::client::logininfo(number, QUIB_VERSION, text), cmd::CMD_logininfo, 2));
+        FUZZ_CHECK(r.number() == number && r.field() == QUIB_VERSION && r.rest() == clean,
                    "login fields");
     }
     {

@@ -23,9 +23,12 @@
 #include <QLabel>
 #include <QPointer>
 #include <QToolTip>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -38,6 +41,11 @@ namespace {
 
 QByteArray canaryPath;
 pthread_t mainThread;
+// The watcher's own copy of the path: plain memory that no static destructor
+// touches, since the thread may still run while the process exits.
+char watchedPath[4096];
+// Set before the canary's folder goes at exit: a canary gone then is no fault.
+std::atomic<bool> exiting{false};
 
 class SilentSounds : public SoundPlayer
 {
@@ -48,20 +56,20 @@ public:
 void watchCanary()
 {
     for (;;) {
-        const int fd = ::open(canaryPath.constData(), O_WRONLY);
+        const int fd = ::open(watchedPath, O_WRONLY);
         if (fd >= 0) {
             std::fprintf(stderr, "markup: the program opened %s, a file named in outside text\n",
-                         canaryPath.constData());
+                         watchedPath);
             // The main thread now waits to read the canary: stopping it there
             // shows in the report which display path opened it.
             pthread_kill(mainThread, SIGABRT);
             std::this_thread::sleep_for(std::chrono::seconds(5));
             std::abort();
         }
-        if (errno != EINTR) {
-            std::fprintf(stderr, "markup: cannot watch %s\n", canaryPath.constData());
-            std::abort();
-        }
+        if (errno == EINTR) continue;
+        if (exiting) return; // libFuzzer ended the run, perhaps before the first input
+        std::fprintf(stderr, "markup: cannot watch %s\n", watchedPath);
+        std::abort();
     }
 }
 
@@ -132,10 +140,14 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     SideWindow::setDefaultNotifier([](const QString &) {});
     static QTemporaryDir canaryDir;
     canaryPath = QFile::encodeName(QDir(canaryDir.path()).filePath(QStringLiteral("canary")));
-    if (::mkfifo(canaryPath.constData(), 0600) != 0) {
+    if (canaryPath.size() >= qsizetype(sizeof watchedPath) ||
+        ::mkfifo(canaryPath.constData(), 0600) != 0) {
         std::fprintf(stderr, "markup: cannot make the canary %s\n", canaryPath.constData());
         std::abort();
     }
+    std::memcpy(watchedPath, canaryPath.constData(), size_t(canaryPath.size()) + 1);
+    // Runs before the folder's destructor, which was registered earlier.
+    std::atexit([] { exiting = true; });
     mainThread = pthread_self();
     std::thread(watchCanary).detach();
     return 0;

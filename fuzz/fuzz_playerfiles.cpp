@@ -51,13 +51,13 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 void checkAcroLog(const QString &path, const QString &copy)
 {
-    QTableWidget grid(1, Tacrolog::columnCount);
+    QTableWidget grid(1, Tacrolog::ColumnCount);
     QString error;
     bool partial = false;
     if (!Tacrolog::LoadGrid(&grid, path, &error, &partial)) return;
     FUZZ_CHECK(!partial, "a full load is not partial");
     FUZZ_CHECK(Tacrolog::SaveGrid(&grid, copy, &error), "a loaded log saves");
-    QTableWidget again(1, Tacrolog::columnCount);
+    QTableWidget again(1, Tacrolog::ColumnCount);
     FUZZ_CHECK(Tacrolog::LoadGrid(&again, copy, &error, &partial), "a saved log loads");
     FUZZ_CHECK(sameGrid(grid, again), "the log loads back as saved");
 }

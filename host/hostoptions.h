@@ -7,10 +7,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "net/commandline.h"
+#include "net/gamefacts.h"
+
 struct HostOptions
 {
-    quint16 port = 7772;
-    int tickMs = 1000;
+    quint16 port = facts::DefaultPort;
+    int tickMs = facts::DefaultTickMs;
     bool seedGiven = false;
     quint32 seed = 0;
     // Discovery answers on UDP at the game's port; off for rooms that should
@@ -21,7 +24,7 @@ struct HostOptions
     int bots = 0;           // computer players the executable puts into its room
     bool quiet = false;     // they say nothing in the chat
     // How long a dropped player's place is kept for its return (0: not kept).
-    int rejoinSeconds = 120;
+    int rejoinSeconds = facts::DefaultRejoinSeconds;
     // Browsers: HTTP and WebSocket on one port, by default the game port + 1
     // (webPort -1); 0 picks a free one. --qr draws the first link's QR code.
     bool web = true;
@@ -32,13 +35,7 @@ struct HostOptions
     int mapLeaseSeconds = 3600;
 };
 
-enum class HostOptionsResult
-{
-    Run,
-    Help,
-    Version,
-    Error
-};
+using HostOptionsResult = CommandLine::Result;
 
 // Reads the arguments (the program name first, as QCoreApplication gives
 // them). On Error, `error` holds a one-line reason.

@@ -9,7 +9,7 @@
 #include "net/commands.h"
 
 namespace {
-const char DefaultPort[] = "7772";
+const char *const DefaultPort = facts::DefaultPortText;
 const int DefaultStageIntervalMs = 1000;
 } // namespace
 

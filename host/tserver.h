@@ -32,11 +32,11 @@ public:
     // Records 0 to 16: 0 is never a player, 1 to 12 play, 13 to 15 are spies,
     // 16 only ever holds a connection that is being refused.
     static constexpr int LastRecord = 16;
-    static constexpr int LastSlot = 15;
-    static constexpr int LastPlayer = 12;
+    static constexpr int LastSlot = facts::LastSlot;
+    static constexpr int LastPlayer = facts::PlayerSlots;
     // Texts from the network are cut to these sizes (in bytes, at a character
     // boundary) before the host stores or relays them.
-    static constexpr int MaxNameBytes = 256;
+    static constexpr int MaxNameBytes = facts::MaxNameBytes;
     static constexpr int MaxTextBytes = cmd::MaxTextBytes;
     // A connection with this many messages waiting in the queue is flooding.
     static constexpr int MaxQueuedPerConnection = 1000;
@@ -60,8 +60,8 @@ public:
     // keeps its slot (score, team, answer, vote, hosting rights) for the
     // rejoin time and is away meanwhile; the same player coming back in time
     // takes all of it back. 0 seconds: a drop is a departure, as of old.
-    static constexpr int DefaultRejoinSeconds = 120;
-    static constexpr int MaxRejoinSeconds = 3600;
+    static constexpr int DefaultRejoinSeconds = facts::DefaultRejoinSeconds;
+    static constexpr int MaxRejoinSeconds = facts::MaxRejoinSeconds;
     void setRejoinSeconds(int seconds);
     int rejoinSeconds() const { return rejoinsecs; }
     bool isAway(int slot) const;
@@ -119,7 +119,7 @@ public:
 
     // Listening. startListening sets Sock1's PortName and Listen := true; it
     // returns false when the port cannot be bound (lastListenError says why).
-    bool startListening(const QString &port = QStringLiteral("7772"));
+    bool startListening(const QString &port = QLatin1String(facts::DefaultPortText));
     quint16 listeningPort() const;
     QString lastListenError() const { return listenError; }
     TSock *listener() const { return Sock1; }

@@ -8,19 +8,17 @@
 #include "net/commands.h"
 
 namespace {
-const int DefaultPlayTo = 30;
-const int DefaultCreateTime = 60;
-const int DefaultBonusLetters = 10;
-const int DefaultMaxLetters = 7;
-// Bounds on what a start message may ask for, far outside anything the options
-// dialog offers: they keep counts from overflowing and letter strings small.
-const int MaxPlayTo = 100000;
-const int MaxCreateTime = 3600;
-const int MaxLetters = 30;
+using facts::DefaultBonusLetters;
+using facts::DefaultMaxLetters;
+using facts::DefaultPlayTo;
+using facts::MaxLetters;
+using facts::MaxPlayTo;
+const int DefaultCreateTime = facts::DefaultCreationSeconds;
+const int MaxCreateTime = facts::MaxCreationSeconds;
 
-const int TeamStageTicks = 10;
-const int ScoreStageTicks = 5;
-const int RestartStageTicks = 10;
+using facts::RestartStageTicks;
+using facts::ScoreStageTicks;
+using facts::TeamStageTicks;
 } // namespace
 
 void TServer::startgame(const cmd::toHost::StartGame &start)

@@ -34,8 +34,8 @@ const char LetterTable[] = "AA"
 const int LetterDraws = sizeof(LetterTable) - 1;
 static_assert(sizeof(LetterTable) - 1 == 83, "the letter draw has 83 values");
 
-const int SelectingTicks = 18;
-const int BonusSelectingTicks = 10;
+using facts::BonusSelectingTicks;
+using facts::SelectingTicks;
 const int FirstLetterCount = 3;
 const char DefaultCategory[] = "General";
 } // namespace

@@ -4,9 +4,9 @@
 #include "net/commands.h"
 
 namespace {
-const int NoAnswerVotingTicks = 3;
-const int NoVotesBreakTicks = 3;
-const int ResultBreakTicks = 10;
+using facts::NoAnswerVotingTicks;
+using facts::NoVotesBreakTicks;
+using facts::ResultBreakTicks;
 } // namespace
 
 bool TServer::hasAnswer(int slot) const

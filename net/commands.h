@@ -12,6 +12,7 @@
 #include <QPair>
 #include <stdexcept>
 
+#include "net/gamefacts.h"
 #include "net/messages.h"
 #include "quibversion.h"
 
@@ -68,7 +69,7 @@ QByteArray colouredText(const QByteArray &line, const QByteArray &colour);
 // The longest text the host keeps or relays from a client's message (a chat or
 // action field, an answer, a category), in bytes of UTF-8. A client never sends
 // a longer one.
-inline constexpr int MaxTextBytes = 4096;
+inline constexpr int MaxTextBytes = facts::MaxTextBytes;
 // Cuts UTF-8 text to at most `maxBytes` bytes without splitting a character.
 QByteArray cutText(const QByteArray &text, int maxBytes);
 
@@ -118,14 +119,14 @@ private:
 struct GameOptions
 {
     QByteArray starterName;
-    int playTo = 30;
-    int creationSeconds = 60;
+    int playTo = facts::DefaultPlayTo;
+    int creationSeconds = facts::DefaultCreationSeconds;
     bool playBonus = true;
-    int bonusLetters = 10;
+    int bonusLetters = facts::DefaultBonusLetters;
     bool teamGame = false;
     bool winningBonus = true;
     bool speedBonus = false;
-    int maxLetters = 7;
+    int maxLetters = facts::DefaultMaxLetters;
     bool autoRestart = false;
     bool noCouchTopics = false;
 };

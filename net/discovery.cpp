@@ -33,7 +33,8 @@ bool readNumber(const QByteArray &text, int max, int &out)
 
 QString normalRating(const QString &rating)
 {
-    if (rating == QLatin1String("a") || rating == QLatin1String("e")) return rating;
+    if (rating == QLatin1String(facts::RatingAdult) || rating == QLatin1String(facts::RatingFamily))
+        return rating;
     return QString();
 }
 

@@ -9,11 +9,13 @@
 #include <QString>
 #include <optional>
 
+#include "net/gamefacts.h"
+
 namespace discovery {
 
 // The UDP port where finders ask and every host answers, whatever its game
 // port (hosts share it); each host answers on its game port number as well.
-inline constexpr quint16 DefaultPort = 7772;
+inline constexpr quint16 DefaultPort = facts::DefaultPort;
 // The exchange's own version; a finder of another version still gets an
 // answer, so it can tell the player the room runs something else.
 inline constexpr int ProtocolVersion = 1;
@@ -24,8 +26,8 @@ inline constexpr int MaxQueryBytes = 32;
 inline constexpr int MaxAnswerBytes = 512;
 inline constexpr int MaxNameBytes = 128;
 inline constexpr int MaxVersionBytes = 32;
-inline constexpr int MaxPlayers = 12;
-inline constexpr int MaxSpies = 3;
+inline constexpr int MaxPlayers = facts::PlayerSlots;
+inline constexpr int MaxSpies = facts::SpySlots;
 
 struct RoomFacts
 {

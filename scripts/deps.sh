@@ -5,7 +5,7 @@ pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6ope
       libcurl4-openssl-dev libjpeg-dev qt6-image-formats-plugins qt6-websockets-dev libqrencode-dev libminiupnpc-dev libnatpmp-dev miniupnpd-iptables iptables
       libgl1-mesa-dev xvfb xauth fonts-dejavu-core clang libclang-rt-dev
       wordnet-base mythes-en-us clang-format sox imagemagick
-      dpkg-dev desktop-file-utils appstream man-db systemd pulseaudio pulseaudio-utils
+      dpkg-dev lintian desktop-file-utils appstream man-db systemd pulseaudio pulseaudio-utils
       chromium)
 # The browser tests run on Node (Debian's, unless the machine already has one).
 command -v node >/dev/null || pkgs+=(nodejs npm)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "net/gamefacts.h"
+
 struct LaunchArgs
 {
     enum Mode
@@ -34,7 +36,7 @@ LaunchArgs parseLaunchArgs(const QStringList &arguments);
 // `defaultPort`. False for an empty host or a port that is not 1 to 65535.
 bool splitHostPort(const QString &text, quint16 defaultPort, QString &host, quint16 &port);
 
-inline constexpr quint16 DefaultGamePort = 7772;
+inline constexpr quint16 DefaultGamePort = facts::DefaultPort;
 
 // An invite link, "quibbleton://HOST:PORT" (HOST a name, dotted IPv4 or
 // [v6]; without a port, 7772; one trailing "/" allowed), as the desktop

@@ -32,12 +32,12 @@ Load loadFile(const QString &path, QByteArray *data)
 {
     const QFileInfo info(path);
     if (!info.exists()) return Load::Missing;
-    if (!info.isFile() || info.size() > maxFileSize) return Load::Failed;
+    if (!info.isFile() || info.size() > MaxFileSize) return Load::Failed;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return Load::Failed;
     // Read one byte past the limit: the file may have grown since it was looked at.
-    *data = file.read(maxFileSize + 1);
-    if (data->size() > maxFileSize || file.error() != QFileDevice::NoError) return Load::Failed;
+    *data = file.read(MaxFileSize + 1);
+    if (data->size() > MaxFileSize || file.error() != QFileDevice::NoError) return Load::Failed;
     return Load::Ok;
 }
 

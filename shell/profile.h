@@ -23,6 +23,6 @@ bool writeStrings(const QString &file, const QString &section,
 
 // Files larger than this are not settings files: reading gives the defaults and
 // writing refuses, so that nothing of them is lost.
-inline constexpr qint64 maxFileSize = 1024 * 1024;
+inline constexpr qint64 MaxFileSize = 1024 * 1024;
 
 } // namespace profile

@@ -6,7 +6,7 @@
 #include <QTemporaryFile>
 
 namespace {
-const char xdgSubfolder[] = "quibbleton";
+const char XdgSubfolder[] = "quibbleton";
 
 struct FolderState
 {
@@ -36,7 +36,7 @@ QString xdgFolder(QStandardPaths::StandardLocation location)
 {
     const QString base = QStandardPaths::writableLocation(location);
     if (base.isEmpty()) return QString();
-    const QString folder = QDir(base).filePath(QLatin1String(xdgSubfolder));
+    const QString folder = QDir(base).filePath(QLatin1String(XdgSubfolder));
     return QDir().mkpath(folder) ? folder : QString();
 }
 

@@ -15,9 +15,9 @@ const QByteArray activateRequest("activate\n");
 const QByteArray joinPrefix("join ");
 // A later start may come while the first one is between taking the lock and
 // listening; it tries for this long before it gives up (and still ends).
-constexpr int connectPatienceMs = 2000;
-constexpr int retryPauseMs = 50;
-constexpr int maxRequestBytes = 512;
+constexpr int ConnectPatienceMs = 2000;
+constexpr int RetryPauseMs = 50;
+constexpr int MaxRequestBytes = 512;
 
 QLockFile *makeLock(const QString &path)
 {
@@ -90,9 +90,9 @@ void SingleInstance::readRequest()
         connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
             // One line, bounded; a request that never ends its line is cut off.
             QByteArray request = peer->property("request").toByteArray();
-            request += peer->read(maxRequestBytes - request.size());
+            request += peer->read(MaxRequestBytes - request.size());
             const qsizetype end = request.indexOf('\n');
-            if (end < 0 && request.size() < maxRequestBytes) {
+            if (end < 0 && request.size() < MaxRequestBytes) {
                 peer->setProperty("request", request);
                 return;
             }
@@ -112,17 +112,17 @@ bool SingleInstance::askToActivate(const QString &inviteLink) const
 {
     const QByteArray request =
         inviteLink.isEmpty() ? activateRequest : joinPrefix + inviteLink.toUtf8().left(400) + '\n';
-    const QDeadlineTimer deadline(connectPatienceMs);
+    const QDeadlineTimer deadline(ConnectPatienceMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(socketPath());
-        if (socket.waitForConnected(retryPauseMs)) {
+        if (socket.waitForConnected(RetryPauseMs)) {
             socket.write(request);
-            const bool sent = socket.waitForBytesWritten(connectPatienceMs);
+            const bool sent = socket.waitForBytesWritten(ConnectPatienceMs);
             socket.disconnectFromServer();
             return sent;
         }
-        QThread::msleep(retryPauseMs);
+        QThread::msleep(RetryPauseMs);
     }
     return false;
 }

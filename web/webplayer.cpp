@@ -127,11 +127,11 @@ void WebPlayer::fromPage(const cmd::toPort::Join &message)
 void WebPlayer::fromPage(const cmd::toHost::Answer &message)
 {
     // The desktop's own check, with its family filter, before anything is sent.
-    if (!link || ownSlot < 1 || ownSlot > 12) return;
+    if (!link || ownSlot < 1 || ownSlot > facts::PlayerSlots) return;
     // The page's slot field is not looked at; the link's own slot is used.
     const QString typed = QString::fromUtf8(cmd::acroFromWire(message.acro));
-    const AcroCheck check =
-        checkAcroText(typed, letters, letterCount, config.rating == QLatin1String("e"));
+    const AcroCheck check = checkAcroText(typed, letters, letterCount,
+                                          config.rating == QLatin1String(facts::RatingFamily));
     if (!check.checked) return;
     const QByteArray cleaned = check.cleaned.toUtf8();
     toPage("WEB_acrocheck+" + flag(check.accepted) + '+' + flag(check.filtered) + '+' +

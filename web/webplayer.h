@@ -11,6 +11,7 @@
 #include <QString>
 #include <functional>
 
+#include "net/gamefacts.h"
 #include "net/messages.h"
 
 class QTcpSocket;
@@ -18,9 +19,9 @@ class QWebSocket;
 
 struct WebPlayerConfig
 {
-    quint16 gamePort = 7772; // the host's game port on 127.0.0.1
-    QString rating;          // "e" switches the family filter on for answers
-    QByteArray version;      // the version the page logs in with
+    quint16 gamePort = facts::DefaultPort; // the host's game port on 127.0.0.1
+    QString rating;                        // "e" switches the family filter on for answers
+    QByteArray version;                    // the version the page logs in with
 };
 
 class WebPlayer : public QObject

@@ -22,8 +22,8 @@ class QWebSocketServer;
 
 struct WebServerConfig
 {
-    quint16 port = 0;        // 0 picks a free one
-    quint16 gamePort = 7772; // the room on this machine's loopback
+    quint16 port = 0;                      // 0 picks a free one
+    quint16 gamePort = facts::DefaultPort; // the room on this machine's loopback
     QString rating;
     QByteArray version;
 };

@@ -8,7 +8,7 @@
 namespace playerfile {
 
 namespace {
-const char crlf[] = "\r\n";
+const char Crlf[] = "\r\n";
 
 // Files written by this game are UTF-8; older ones from a single-byte code page
 // are not valid UTF-8 and read best byte for byte.
@@ -51,7 +51,7 @@ Read readFile(const QString &path, qint64 maxSize, QByteArray *data, QString *er
 QStringList splitLines(const QByteArray &data)
 {
     QString text = decode(data);
-    text.replace(QLatin1String(crlf), QLatin1String("\n"))
+    text.replace(QLatin1String(Crlf), QLatin1String("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines = text.split(QLatin1Char('\n'));
     if (text.endsWith(QLatin1Char('\n')) || text.isEmpty()) lines.removeLast();
@@ -62,7 +62,7 @@ bool writeLines(const QString &path, const QStringList &lines, QString *error)
 {
     QByteArray bytes;
     for (const QString &line : lines)
-        bytes += oneLine(line).toUtf8() + crlf;
+        bytes += oneLine(line).toUtf8() + Crlf;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error) *error = file.errorString();

@@ -1,6 +1,7 @@
 #include "windows/tabout.h"
 
 #include "net/commands.h"
+#include "resources/palette.h"
 #include "resources/resourcenames.h"
 #include "windows/plaintext.h"
 
@@ -13,22 +14,21 @@
 #include <QVBoxLayout>
 
 namespace {
-const char windowTitleText[] = "About Quibbleton";
-const char makerUrl[] = "http://www.zuno88.example/";
-const char titleText[] = "Quibbleton";
-const char blurbText[] = "A party word game for up to twelve players.\n"
+const char WindowTitleText[] = "About Quibbleton";
+const char MakerUrl[] = "http://www.zuno88.example/";
+const char TitleText[] = "Quibbleton";
+const char BlurbText[] = "A party word game for up to twelve players.\n"
                          "Write the best acro for the letters of the round,\n"
                          "vote for the best of the others, and win the game.";
-const char versionCaption[] = "Version";
-const char makerLinkText[] = "Visit Zuno88 on the web";
+const char VersionCaption[] = "Version";
+const char MakerLinkText[] = "Visit Zuno88 on the web";
 
-const QColor yellow(0xFF, 0xFF, 0x00);
 } // namespace
 
 Tabout::Tabout(QWidget *parent) : SideWindow(parent)
 {
     setObjectName(QStringLiteral("about"));
-    setWindowTitle(QLatin1String(windowTitleText));
+    setWindowTitle(QLatin1String(WindowTitleText));
 
     auto *picture = new PlainLabel(this);
     picture->setObjectName(QStringLiteral("image_about"));
@@ -36,25 +36,25 @@ Tabout::Tabout(QWidget *parent) : SideWindow(parent)
     if (!pixmap.isNull()) picture->setPixmap(pixmap);
     picture->setVisible(!pixmap.isNull());
 
-    auto *title = new PlainLabel(QLatin1String(titleText), this);
+    auto *title = new PlainLabel(QLatin1String(TitleText), this);
     title->setObjectName(QStringLiteral("label_title"));
-    styleLabel(title, yellow, font().pointSize() + 8);
+    styleLabel(title, palette::Yellow, font().pointSize() + 8);
 
-    auto *blurb = new PlainLabel(QLatin1String(blurbText), this);
+    auto *blurb = new PlainLabel(QLatin1String(BlurbText), this);
     blurb->setObjectName(QStringLiteral("label_blurb"));
     styleLabel(blurb, Qt::white);
 
-    auto *versionCaptionLabel = new PlainLabel(QLatin1String(versionCaption), this);
-    styleLabel(versionCaptionLabel, yellow);
+    auto *versionCaptionLabel = new PlainLabel(QLatin1String(VersionCaption), this);
+    styleLabel(versionCaptionLabel, palette::Yellow);
     // The version the client reports when it logs in; one source for both.
     labelVersion = new PlainLabel(QLatin1String(cmd::GameVersion), this);
     labelVersion->setObjectName(QStringLiteral("version"));
-    styleLabel(labelVersion, yellow);
+    styleLabel(labelVersion, palette::Yellow);
 
     auto *link = new QLabel(this);
     link->setObjectName(QStringLiteral("label_web"));
     link->setText(QStringLiteral("<a href=\"%1\" style=\"color:#80c0ff\">%2</a>")
-                      .arg(QLatin1String(makerUrl), QLatin1String(makerLinkText)));
+                      .arg(QLatin1String(MakerUrl), QLatin1String(MakerLinkText)));
     link->setTextFormat(Qt::RichText);
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     link->setCursor(Qt::PointingHandCursor);
@@ -96,7 +96,7 @@ QString Tabout::version() const
 
 const char *Tabout::makerAddress()
 {
-    return makerUrl;
+    return MakerUrl;
 }
 
 void Tabout::button_okClick()

@@ -1,5 +1,6 @@
 #include "windows/tacrolog.h"
 
+#include "resources/palette.h"
 #include "shell/programfolder.h"
 #include "windows/plaintext.h"
 #include "windows/playerfile.h"
@@ -17,27 +18,25 @@
 #include <QVBoxLayout>
 
 namespace {
-const char logFileName[] = "acrolog.txt";
-const char backupInfix[] = ".bad-";
+const char LogFileName[] = "acrolog.txt";
+const char BackupInfix[] = ".bad-";
 
-const char windowTitleText[] = "acrolog";
-const char damagedLog[] = "Your acro log %1 could not be read: %2.\n"
+const char WindowTitleText[] = "acrolog";
+const char DamagedLog[] = "Your acro log %1 could not be read: %2.\n"
                           "It was kept as %3; the log starts afresh.";
-const char shortLog[] = "Your acro log %1 was cut short: %2.\n"
+const char ShortLog[] = "Your acro log %1 was cut short: %2.\n"
                         "The entries it still held are shown; the file as it was is kept as %3.";
-const char notMovedAside[] =
+const char NotMovedAside[] =
     "Your acro log %1 could not be read (%2) and could not be put aside (%3).\n"
     "It is left as it is; new entries are shown but not saved.";
-const char cannotWrite[] = "Your acro log could not be saved to %1: %2.\n"
+const char CannotWrite[] = "Your acro log could not be saved to %1: %2.\n"
                            "The file was left as it was.";
-const char notSavedDamaged[] =
+const char NotSavedDamaged[] =
     "Your acro log %1 could not be read, so it was not overwritten. The change shows in the "
     "log but is not saved.";
 
-const int columnWidths[Tacrolog::columnCount] = {64, 96, 200, 311, 47};
-constexpr int categoryColumn = 2;
-
-const QColor yellow(0xFF, 0xFF, 0x00);
+const int ColumnWidths[Tacrolog::ColumnCount] = {64, 96, 200, 311, 47};
+constexpr int CategoryColumn = 2;
 
 QString cell(const QTableWidget *grid, int tableRow, int column)
 {
@@ -62,7 +61,7 @@ QString headerText(const QTableWidget *grid, int column)
 // The first free name of the form acrolog.txt.bad-20240131-235959[-n].
 QString backupName(const QString &path)
 {
-    const QString base = path + QLatin1String(backupInfix) +
+    const QString base = path + QLatin1String(BackupInfix) +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString name = base;
     for (int n = 1; QFile::exists(name); ++n)
@@ -74,12 +73,12 @@ QString backupName(const QString &path)
 Tacrolog::Tacrolog(QWidget *parent) : SideWindow(parent)
 {
     setObjectName(QStringLiteral("acrolog"));
-    setWindowTitle(QLatin1String(windowTitleText));
+    setWindowTitle(QLatin1String(WindowTitleText));
 
-    for (int c = 0; c < columnCount; ++c) {
+    for (int c = 0; c < ColumnCount; ++c) {
         labels[c] = new PlainLabel(this);
         labels[c]->setObjectName(QStringLiteral("label_%1").arg(c));
-        styleLabel(labels[c], yellow);
+        styleLabel(labels[c], palette::Yellow);
         labels[c]->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     // Date, name and votes share the first line; category and acro get lines of
@@ -98,7 +97,7 @@ Tacrolog::Tacrolog(QWidget *parent) : SideWindow(parent)
     labelLines->addWidget(labels[2]);
     labelLines->addWidget(labels[3]);
 
-    thelog = new QTableWidget(1, columnCount, this);
+    thelog = new QTableWidget(1, ColumnCount, this);
     thelog->setObjectName(QStringLiteral("thelog"));
     thelog->setHorizontalHeaderLabels(headers());
     thelog->verticalHeader()->hide();
@@ -107,13 +106,13 @@ Tacrolog::Tacrolog(QWidget *parent) : SideWindow(parent)
     thelog->setSelectionMode(QAbstractItemView::SingleSelection);
     thelog->setSelectionBehavior(QAbstractItemView::SelectRows);
     thelog->horizontalHeader()->setStretchLastSection(true);
-    for (int c = 0; c < columnCount; ++c)
-        thelog->setColumnWidth(c, columnWidths[c]);
+    for (int c = 0; c < ColumnCount; ++c)
+        thelog->setColumnWidth(c, ColumnWidths[c]);
     // The date column is as wide as the date format in use needs.
     const QString sampleDate =
         QLocale::system().toString(QDate(2000, 12, 28), QLocale::ShortFormat);
     thelog->setColumnWidth(
-        0, qMax(columnWidths[0], thelog->fontMetrics().horizontalAdvance(sampleDate) + 12));
+        0, qMax(ColumnWidths[0], thelog->fontMetrics().horizontalAdvance(sampleDate) + 12));
 
     auto *buttonDelete = new QPushButton(QStringLiteral("Delete"), this);
     buttonDelete->setObjectName(QStringLiteral("button_delete"));
@@ -151,7 +150,7 @@ Tacrolog::Tacrolog(QWidget *parent) : SideWindow(parent)
 
 QString Tacrolog::logFilePath()
 {
-    return dataFile(QLatin1String(logFileName));
+    return dataFile(QLatin1String(LogFileName));
 }
 
 const QStringList &Tacrolog::headers()
@@ -179,7 +178,7 @@ bool Tacrolog::LoadGrid(QTableWidget *grid, const QString &path, QString *error,
     if (partial) *partial = false;
     QByteArray data;
     QString why;
-    const playerfile::Read read = playerfile::readFile(path, maxGridFileSize, &data, &why);
+    const playerfile::Read read = playerfile::readFile(path, MaxGridFileSize, &data, &why);
     if (read != playerfile::Read::Ok) {
         if (error)
             *error =
@@ -189,14 +188,14 @@ bool Tacrolog::LoadGrid(QTableWidget *grid, const QString &path, QString *error,
     const QStringList lines = playerfile::splitLines(data);
     bool ok = false;
     const int columns = lines.value(0).trimmed().toInt(&ok, 10);
-    if (!ok || columns != columnCount) {
-        if (error) *error = QStringLiteral("the column count is not %1").arg(columnCount);
+    if (!ok || columns != ColumnCount) {
+        if (error) *error = QStringLiteral("the column count is not %1").arg(ColumnCount);
         return false;
     }
     const int rows = lines.value(1).trimmed().toInt(&ok, 10);
-    if (!ok || rows < 2 || rows > maxGridRows) {
+    if (!ok || rows < 2 || rows > MaxGridRows) {
         if (error)
-            *error = QStringLiteral("the row count is not a number from 2 to %1").arg(maxGridRows);
+            *error = QStringLiteral("the row count is not a number from 2 to %1").arg(MaxGridRows);
         return false;
     }
 
@@ -228,7 +227,7 @@ int Tacrolog::entryCount() const
 {
     int count = 0;
     for (int r = 0; r < thelog->rowCount(); ++r) {
-        for (int c = 0; c < columnCount; ++c) {
+        for (int c = 0; c < ColumnCount; ++c) {
             if (!cell(thelog, r, c).isEmpty()) {
                 ++count;
                 break;
@@ -248,7 +247,7 @@ void Tacrolog::clearGrid()
 
 void Tacrolog::resetLabels()
 {
-    for (int c = 0; c < columnCount; ++c)
+    for (int c = 0; c < ColumnCount; ++c)
         labels[c]->setText(headerText(thelog, c) + QLatin1Char(':'));
 }
 
@@ -268,10 +267,10 @@ void Tacrolog::loadLog()
     QFile file(path);
     if (!file.rename(backup)) {
         saveBlocked = true;
-        notify(QString::fromLatin1(notMovedAside).arg(path, error, file.errorString()));
+        notify(QString::fromLatin1(NotMovedAside).arg(path, error, file.errorString()));
         return;
     }
-    notify(QString::fromLatin1(partlyLoaded ? shortLog : damagedLog).arg(path, error, backup));
+    notify(QString::fromLatin1(partlyLoaded ? ShortLog : DamagedLog).arg(path, error, backup));
     resetLabels();
 }
 
@@ -279,11 +278,11 @@ void Tacrolog::saveLog()
 {
     const QString path = logFilePath();
     if (saveBlocked) {
-        notify(QString::fromLatin1(notSavedDamaged).arg(path));
+        notify(QString::fromLatin1(NotSavedDamaged).arg(path));
         return;
     }
     QString error;
-    if (!SaveGrid(thelog, path, &error)) notify(QString::fromLatin1(cannotWrite).arg(path, error));
+    if (!SaveGrid(thelog, path, &error)) notify(QString::fromLatin1(CannotWrite).arg(path, error));
 }
 
 void Tacrolog::addacro(const QString &name, const QString &category, const QString &acro,
@@ -296,8 +295,8 @@ void Tacrolog::addacro(const QString &name, const QString &category, const QStri
         thelog->setRowCount(row + 1);
     }
     const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    const QString cells[columnCount] = {date, name, category, acro, votes};
-    for (int c = 0; c < columnCount; ++c)
+    const QString cells[ColumnCount] = {date, name, category, acro, votes};
+    for (int c = 0; c < ColumnCount; ++c)
         setCell(thelog, row, c, playerfile::oneLine(cells[c]));
     saveLog();
 }
@@ -307,11 +306,11 @@ void Tacrolog::thelogSelectCell(int column, int row)
     Q_UNUSED(column);
     if (row < 1 || row > thelog->rowCount()) return;
     selected = row;
-    for (int c = 0; c < columnCount; ++c) {
+    for (int c = 0; c < ColumnCount; ++c) {
         const QString value = cell(thelog, row - 1, c);
         // The category cell names itself ("Category: Movies", "Bonus Round!").
         labels[c]->setText(
-            c == categoryColumn ? value : headerText(thelog, c) + QLatin1String(": ") + value);
+            c == CategoryColumn ? value : headerText(thelog, c) + QLatin1String(": ") + value);
     }
 }
 
@@ -326,7 +325,7 @@ void Tacrolog::button_deleteClick()
         if (thelog->rowCount() > 1) {
             thelog->removeRow(row - 1);
         } else {
-            for (int c = 0; c < columnCount; ++c)
+            for (int c = 0; c < ColumnCount; ++c)
                 setCell(thelog, 0, c, QString());
         }
         thelog->setCurrentCell(-1, -1);

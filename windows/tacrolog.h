@@ -16,10 +16,10 @@ class Tacrolog : public SideWindow
 {
     Q_OBJECT
 public:
-    static constexpr int columnCount = 5;
+    static constexpr int ColumnCount = 5;
     // Counts beyond these mark a damaged file, not a log.
-    static constexpr int maxGridRows = 100000;
-    static constexpr qint64 maxGridFileSize = 16 * 1024 * 1024;
+    static constexpr int MaxGridRows = 100000;
+    static constexpr qint64 MaxGridFileSize = 16 * 1024 * 1024;
 
     explicit Tacrolog(QWidget *parent = nullptr);
 
@@ -58,7 +58,7 @@ private:
     void clearGrid();
 
     QTableWidget *thelog = nullptr;
-    QLabel *labels[columnCount] = {};
+    QLabel *labels[ColumnCount] = {};
     int selected = 0;
     // Set while acrolog.txt could neither be read nor put aside: saving would
     // replace the player's entries, so it is refused.

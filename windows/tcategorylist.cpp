@@ -1,5 +1,6 @@
 #include "windows/tcategorylist.h"
 
+#include "resources/palette.h"
 #include "resources/resourcenames.h"
 #include "shell/programfolder.h"
 #include "windows/plaintext.h"
@@ -20,26 +21,24 @@
 #include <QVBoxLayout>
 
 namespace {
-const char categoryFileName[] = "acrocats.txt";
+const char CategoryFileName[] = "acrocats.txt";
 // A list of categories is a few kilobytes; anything near this is not one.
-constexpr qint64 maxCategoryFileSize = 1024 * 1024;
+constexpr qint64 MaxCategoryFileSize = 1024 * 1024;
 // What a drag out of the list carries; nothing else is accepted as a drop.
-const char dragFormat[] = "application/x-quibbleton-category";
+const char DragFormat[] = "application/x-quibbleton-category";
 
-const char windowTitleText[] = "Quibbleton - Category List";
-const char headingText[] = "Your Quibbleton Category List";
-const char hintText[] = "To Delete an Entry, Right Click on the Entry and select Delete.";
-const char cannotRead[] =
+const char WindowTitleText[] = "Quibbleton - Category List";
+const char HeadingText[] = "Your Quibbleton Category List";
+const char HintText[] = "To Delete an Entry, Right Click on the Entry and select Delete.";
+const char CannotRead[] =
     "Your category list %1 could not be read: %2.\n"
     "The file is left as it is; changes made in the list are not saved to it until it can be "
     "read.";
-const char cannotWrite[] = "Your category list could not be saved to %1: %2.\n"
+const char CannotWrite[] = "Your category list could not be saved to %1: %2.\n"
                            "The file was left as it was.";
-const char notSavedUnreadable[] =
+const char NotSavedUnreadable[] =
     "Your category list %1 could not be read, so it was not overwritten. The change shows "
     "in the list but is not saved.";
-
-const QColor yellow(0xFF, 0xFF, 0x00);
 
 // The list box starts its own drags, so that a drop never makes the view remove
 // the dragged row behind the window's back.
@@ -52,7 +51,7 @@ protected:
     void startDrag(Qt::DropActions) override
     {
         auto *mime = new QMimeData;
-        mime->setData(QLatin1String(dragFormat), QByteArray());
+        mime->setData(QLatin1String(DragFormat), QByteArray());
         auto *drag = new QDrag(this);
         drag->setMimeData(mime);
         const QPixmap hand(QString::fromLatin1(res::hand));
@@ -65,11 +64,11 @@ protected:
 Tcategorylist::Tcategorylist(QWidget *parent) : SideWindow(parent)
 {
     setObjectName(QStringLiteral("categorylist"));
-    setWindowTitle(QLatin1String(windowTitleText));
+    setWindowTitle(QLatin1String(WindowTitleText));
 
-    auto *heading = new PlainLabel(QLatin1String(headingText), this);
+    auto *heading = new PlainLabel(QLatin1String(HeadingText), this);
     heading->setObjectName(QStringLiteral("label_heading"));
-    styleLabel(heading, yellow, font().pointSize() + 3);
+    styleLabel(heading, palette::Yellow, font().pointSize() + 3);
     heading->setAlignment(Qt::AlignCenter);
 
     editNewcat = new QLineEdit(this);
@@ -94,9 +93,9 @@ Tcategorylist::Tcategorylist(QWidget *parent) : SideWindow(parent)
     QAction *delete1 = popupMenu->addAction(QStringLiteral("Delete"));
     delete1->setObjectName(QStringLiteral("Delete1"));
 
-    auto *hint = new PlainLabel(QLatin1String(hintText), this);
+    auto *hint = new PlainLabel(QLatin1String(HintText), this);
     hint->setObjectName(QStringLiteral("label_hint"));
-    styleLabel(hint, yellow);
+    styleLabel(hint, palette::Yellow);
     hint->setWordWrap(true);
 
     auto *buttonDone = new QPushButton(QStringLiteral("Done"), this);
@@ -165,13 +164,13 @@ const QStringList &Tcategorylist::builtinCategories()
 
 QString Tcategorylist::categoryFilePath()
 {
-    return dataFile(QLatin1String(categoryFileName));
+    return dataFile(QLatin1String(CategoryFileName));
 }
 
 bool Tcategorylist::readCategoryFile(const QString &path, QStringList *categories, QString *error)
 {
     QByteArray data;
-    if (playerfile::readFile(path, maxCategoryFileSize, &data, error) != playerfile::Read::Ok)
+    if (playerfile::readFile(path, MaxCategoryFileSize, &data, error) != playerfile::Read::Ok)
         return false;
     *categories = playerfile::splitLines(data);
     return true;
@@ -208,10 +207,10 @@ void Tcategorylist::loadit()
     const QString path = categoryFilePath();
     QByteArray data;
     QString error;
-    const playerfile::Read result = playerfile::readFile(path, maxCategoryFileSize, &data, &error);
+    const playerfile::Read result = playerfile::readFile(path, MaxCategoryFileSize, &data, &error);
     if (result == playerfile::Read::Failed) {
         // Told once, not at every showing while the file stays unreadable.
-        if (!fileUnreadable) notify(QString::fromLatin1(cannotRead).arg(path, error));
+        if (!fileUnreadable) notify(QString::fromLatin1(CannotRead).arg(path, error));
         fileUnreadable = true;
         return;
     }
@@ -226,12 +225,12 @@ bool Tcategorylist::saveit()
 {
     const QString path = categoryFilePath();
     if (fileUnreadable) {
-        notify(QString::fromLatin1(notSavedUnreadable).arg(path));
+        notify(QString::fromLatin1(NotSavedUnreadable).arg(path));
         return false;
     }
     QString error;
     if (writeCategoryFile(path, categories(), &error)) return true;
-    notify(QString::fromLatin1(cannotWrite).arg(path, error));
+    notify(QString::fromLatin1(CannotWrite).arg(path, error));
     return false;
 }
 
@@ -312,7 +311,7 @@ bool Tcategorylist::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (pressedEntry() >= 0 && drag->mimeData()->hasFormat(QLatin1String(dragFormat)))
+        if (pressedEntry() >= 0 && drag->mimeData()->hasFormat(QLatin1String(DragFormat)))
             drag->acceptProposedAction();
         else
             drag->ignore();
@@ -320,7 +319,7 @@ bool Tcategorylist::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
-        if (!drop->mimeData()->hasFormat(QLatin1String(dragFormat))) {
+        if (!drop->mimeData()->hasFormat(QLatin1String(DragFormat))) {
             drop->ignore();
             return true;
         }

@@ -1,5 +1,7 @@
 #include "windows/tgamestart.h"
 
+#include "net/gamefacts.h"
+#include "resources/palette.h"
 #include "shell/profile.h"
 #include "shell/programfolder.h"
 #include "windows/plaintext.h"
@@ -18,43 +20,41 @@
 #include <QVBoxLayout>
 
 namespace {
-const char settingsFileName[] = "zunolobby.ini";
-const char settingsSection[] = "Quibbleton";
+const char SettingsFileName[] = "zunolobby.ini";
+const char SettingsSection[] = "Quibbleton";
 
-const char keyPlaytoscore[] = "Playtoscore";
-const char keyCreationtime[] = "Creationtime";
-const char keyLetters[] = "Letters";
-const char keyMax[] = "Max";
-const char keyAuto[] = "Auto";
-const char keySpeed[] = "Speed";
-const char keyEndgame[] = "Endgame";
-const char keyNocouch[] = "Nocouch";
-const char keyPlaybonus[] = "Playbonus";
+const char KeyPlaytoscore[] = "Playtoscore";
+const char KeyCreationtime[] = "Creationtime";
+const char KeyLetters[] = "Letters";
+const char KeyMax[] = "Max";
+const char KeyAuto[] = "Auto";
+const char KeySpeed[] = "Speed";
+const char KeyEndgame[] = "Endgame";
+const char KeyNocouch[] = "Nocouch";
+const char KeyPlaybonus[] = "Playbonus";
 
-const char textTrue[] = "true";
-const char textFalse[] = "false";
+const char TextTrue[] = "true";
+const char TextFalse[] = "false";
 
-const char windowTitleText[] = "Quibbleton - Game Start";
-const char settingsNotSaved[] =
+const char WindowTitleText[] = "Quibbleton - Game Start";
+const char SettingsNotSaved[] =
     "The game options could not be saved in %1. The game starts with them all the same.";
-
-const QColor navy(0x00, 0x00, 0x80);
 
 QString settingsFile()
 {
-    return ::settingsFile(QLatin1String(settingsFileName));
+    return ::settingsFile(QLatin1String(SettingsFileName));
 }
 
 QString flag(bool on)
 {
-    return QLatin1String(on ? textTrue : textFalse);
+    return QLatin1String(on ? TextTrue : TextFalse);
 }
 } // namespace
 
 Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
 {
     setObjectName(QStringLiteral("gamestart"));
-    setWindowTitle(QLatin1String(windowTitleText));
+    setWindowTitle(QLatin1String(WindowTitleText));
 
     // A white panel in a navy frame over the tiled background.
     auto *panel = new QFrame(this);
@@ -64,12 +64,12 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
     panel->setAutoFillBackground(true);
     QPalette panelPalette = panel->palette();
     panelPalette.setColor(QPalette::Window, Qt::white);
-    panelPalette.setColor(QPalette::WindowText, navy);
+    panelPalette.setColor(QPalette::WindowText, palette::Navy);
     panelPalette.setColor(QPalette::Base, Qt::white);
     panelPalette.setColor(QPalette::Text, Qt::black);
-    panelPalette.setColor(QPalette::ButtonText, navy);
-    panelPalette.setColor(QPalette::Light, navy);
-    panelPalette.setColor(QPalette::Dark, navy);
+    panelPalette.setColor(QPalette::ButtonText, palette::Navy);
+    panelPalette.setColor(QPalette::Light, palette::Navy);
+    panelPalette.setColor(QPalette::Dark, palette::Navy);
     panel->setPalette(panelPalette);
 
     auto *outer = new QVBoxLayout(this);
@@ -84,14 +84,14 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
 
     auto *heading = new PlainLabel(QStringLiteral("Game Options"), panel);
     heading->setObjectName(QStringLiteral("label_heading"));
-    styleLabel(heading, navy, font().pointSize() + 4);
+    styleLabel(heading, palette::Navy, font().pointSize() + 4);
     heading->setAlignment(Qt::AlignCenter);
     grid->addWidget(heading, row++, 0, 1, 2);
 
     auto numberRow = [&](const QString &name, const QString &caption, UpDownBox *box) {
         auto *label = new PlainLabel(caption, panel);
         label->setObjectName(name);
-        styleLabel(label, navy);
+        styleLabel(label, palette::Navy);
         label->setBuddy(box);
         grid->addWidget(label, row, 0);
         grid->addWidget(box, row++, 1);
@@ -108,14 +108,14 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
         return box;
     };
 
-    upDown1 = new UpDownBox(QStringLiteral("UpDown1"), QStringLiteral("edit_playtoscore"), 3, 100,
-                            5, 30, panel);
-    upDown2 = new UpDownBox(QStringLiteral("UpDown2"), QStringLiteral("edit_creationtime"), 45, 120,
-                            5, 60, panel);
-    upDown4 =
-        new UpDownBox(QStringLiteral("UpDown4"), QStringLiteral("edit_max"), 5, 8, 1, 7, panel);
-    upDown3 =
-        new UpDownBox(QStringLiteral("UpDown3"), QStringLiteral("edit_bonus"), 7, 10, 1, 10, panel);
+    auto rangeBox = [&](const char *name, const char *edit, const facts::OptionRange &range) {
+        return new UpDownBox(QLatin1String(name), QLatin1String(edit), range.min, range.max,
+                             range.step, range.initial, panel);
+    };
+    upDown1 = rangeBox("UpDown1", "edit_playtoscore", facts::PlayToRange);
+    upDown2 = rangeBox("UpDown2", "edit_creationtime", facts::CreationSecondsRange);
+    upDown4 = rangeBox("UpDown4", "edit_max", facts::MaxLettersRange);
+    upDown3 = rangeBox("UpDown3", "edit_bonus", facts::BonusLettersRange);
 
     numberRow(QStringLiteral("label_playtoscore"), QStringLiteral("Play to Score:"), upDown1);
     numberRow(QStringLiteral("label_creationtime"), QStringLiteral("Creation Time:"), upDown2);
@@ -126,8 +126,7 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
         checkRow(QStringLiteral("checkbox_couch"), QStringLiteral("No Couch Topics"), false);
     checkboxTeam = checkRow(QStringLiteral("checkbox_team"), QStringLiteral("Team Game"), false);
     checkboxAuto = checkRow(QStringLiteral("checkbox_auto"), QStringLiteral("Auto Restart"), false);
-    upDown5 = new UpDownBox(QStringLiteral("UpDown5"), QStringLiteral("edit_rejoin"), 0, 600, 10,
-                            120, panel);
+    upDown5 = rangeBox("UpDown5", "edit_rejoin", facts::RejoinSecondsRange);
     numberRow(QStringLiteral("label_rejoin"), QStringLiteral("Keep Dropped Players (s):"), upDown5);
     // Browsers: whether the rooms this program hosts serve them, and on which
     // port (0 picks a free one). Kept at once; they count from the next room.
@@ -154,7 +153,7 @@ Tgamestart::Tgamestart(QWidget *parent) : SideWindow(parent, Qt::Tool)
 
     auto *label4 = new PlainLabel(QStringLiteral("Winner Determined By:"), panel);
     label4->setObjectName(QStringLiteral("Label4"));
-    styleLabel(label4, navy);
+    styleLabel(label4, palette::Navy);
     grid->addWidget(label4, row++, 0, 1, 2);
 
     checkboxScore = new QRadioButton(QStringLiteral("Total Score"), panel);
@@ -234,24 +233,26 @@ void Tgamestart::button_startClick()
 void Tgamestart::readSettings()
 {
     const QString file = settingsFile();
-    const QString section = QLatin1String(settingsSection);
+    const QString section = QLatin1String(SettingsSection);
     auto text = [&](const char *key, const char *fallback) {
         return profile::readString(file, section, QLatin1String(key), QLatin1String(fallback));
     };
-    auto number = [&](const char *key, const char *fallback, UpDownBox *box) {
+    auto number = [&](const char *key, int fallback, UpDownBox *box) {
         bool ok = false;
-        const int value = text(key, fallback).toInt(&ok, 10);
+        const int value =
+            profile::readString(file, section, QLatin1String(key), QString::number(fallback))
+                .toInt(&ok, 10);
         if (ok) box->setValue(value); // the box keeps it within its range
     };
-    number(keyPlaytoscore, "30", upDown1);
-    number(keyCreationtime, "60", upDown2);
-    number(keyLetters, "10", upDown3);
-    number(keyMax, "7", upDown4);
+    number(KeyPlaytoscore, facts::DefaultPlayTo, upDown1);
+    number(KeyCreationtime, facts::DefaultCreationSeconds, upDown2);
+    number(KeyLetters, facts::DefaultBonusLetters, upDown3);
+    number(KeyMax, facts::DefaultMaxLetters, upDown4);
     {
         bool ok = false;
         const int seconds =
             profile::readString(file, QLatin1String(RejoinSection), QLatin1String(KeyRejoinSeconds),
-                                QStringLiteral("120"))
+                                QString::number(facts::DefaultRejoinSeconds))
                 .toInt(&ok, 10);
         if (ok) upDown5->setValue(seconds);
         emit rejoinSecondsChanged(rejoinSeconds());
@@ -264,28 +265,28 @@ void Tgamestart::readSettings()
         upDownWeb->setEnabled(web.serve);
         loadingWeb = false;
     }
-    checkboxAuto->setChecked(text(keyAuto, textFalse) == QLatin1String(textTrue));
-    checkboxSpeed->setChecked(text(keySpeed, textFalse) == QLatin1String(textTrue));
-    checkboxPlaybonus->setChecked(text(keyPlaybonus, textTrue) != QLatin1String(textFalse));
-    if (text(keyEndgame, textTrue) != QLatin1String(textFalse))
+    checkboxAuto->setChecked(text(KeyAuto, TextFalse) == QLatin1String(TextTrue));
+    checkboxSpeed->setChecked(text(KeySpeed, TextFalse) == QLatin1String(TextTrue));
+    checkboxPlaybonus->setChecked(text(KeyPlaybonus, TextTrue) != QLatin1String(TextFalse));
+    if (text(KeyEndgame, TextTrue) != QLatin1String(TextFalse))
         checkboxBonus->setChecked(true);
     else
         checkboxScore->setChecked(true);
-    checkboxCouch->setChecked(text(keyNocouch, textFalse) == QLatin1String(textTrue));
+    checkboxCouch->setChecked(text(KeyNocouch, TextFalse) == QLatin1String(TextTrue));
 }
 
 QList<QPair<QString, QString>> Tgamestart::settingsValues() const
 {
     return {
-        {QLatin1String(keyPlaytoscore), QString::number(upDown1->value())},
-        {QLatin1String(keyCreationtime), QString::number(upDown2->value())},
-        {QLatin1String(keyLetters), QString::number(upDown3->value())},
-        {QLatin1String(keyMax), QString::number(upDown4->value())},
-        {QLatin1String(keyAuto), flag(checkboxAuto->isChecked())},
-        {QLatin1String(keySpeed), flag(checkboxSpeed->isChecked())},
-        {QLatin1String(keyEndgame), flag(checkboxBonus->isChecked())},
-        {QLatin1String(keyNocouch), flag(checkboxCouch->isChecked())},
-        {QLatin1String(keyPlaybonus), flag(checkboxPlaybonus->isChecked())},
+        {QLatin1String(KeyPlaytoscore), QString::number(upDown1->value())},
+        {QLatin1String(KeyCreationtime), QString::number(upDown2->value())},
+        {QLatin1String(KeyLetters), QString::number(upDown3->value())},
+        {QLatin1String(KeyMax), QString::number(upDown4->value())},
+        {QLatin1String(KeyAuto), flag(checkboxAuto->isChecked())},
+        {QLatin1String(KeySpeed), flag(checkboxSpeed->isChecked())},
+        {QLatin1String(KeyEndgame), flag(checkboxBonus->isChecked())},
+        {QLatin1String(KeyNocouch), flag(checkboxCouch->isChecked())},
+        {QLatin1String(KeyPlaybonus), flag(checkboxPlaybonus->isChecked())},
     };
 }
 
@@ -298,7 +299,7 @@ void Tgamestart::storeWebChoice()
 {
     if (loadingWeb) return;
     if (!webchoice::write(settingsFile(), webChoice()))
-        notify(QString::fromLatin1(settingsNotSaved).arg(settingsFile()));
+        notify(QString::fromLatin1(SettingsNotSaved).arg(settingsFile()));
 }
 
 int Tgamestart::rejoinSeconds() const
@@ -313,8 +314,8 @@ bool Tgamestart::writeSettings()
         settingsFile(), QLatin1String(RejoinSection),
         {{QLatin1String(KeyRejoinSeconds), QString::number(rejoinSeconds())}});
     if (rejoinSaved &&
-        profile::writeStrings(settingsFile(), QLatin1String(settingsSection), settingsValues()))
+        profile::writeStrings(settingsFile(), QLatin1String(SettingsSection), settingsValues()))
         return true;
-    notify(QString::fromLatin1(settingsNotSaved).arg(settingsFile()));
+    notify(QString::fromLatin1(SettingsNotSaved).arg(settingsFile()));
     return false;
 }

@@ -6,12 +6,13 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "net/gamefacts.h"
 #include "windows/plaintext.h"
 
 namespace {
-const char windowTitleText[] = "Quibbleton - Help";
+const char WindowTitleText[] = "Quibbleton - Help";
 
-const char overviewText[] = R"(
+const char OverviewText[] = R"(
 <h2>Welcome to Quibbleton</h2>
 <p>Quibbleton is a party word game for up to twelve players. Every round the host draws a short
 run of capital letters, and everybody writes an <b>acro</b>: a phrase whose words begin, in
@@ -27,7 +28,7 @@ one-click greetings, and the last of them for short sound clips.</p>
 answer, vote or score.</p>
 )";
 
-const char connectingText[] = R"(
+const char ConnectingText[] = R"(
 <h2>Connecting</h2>
 <p>The game is usually started by the lobby, which passes four things on the command line:</p>
 <pre>  quibbleton NAME HOST true|false RATING</pre>
@@ -41,7 +42,7 @@ join the host named before. Only the exact, lower-case word <b>true</b> hosts.</
 room, in which answers pass through a word filter. Anything else leaves the room unrated.</li>
 </ul>
 <p><b>To host</b>, start <tt>quibbleton YourName 127.0.0.1 true e</tt>. The game listens on TCP
-port <b>7772</b>; other players must be able to reach that port on your computer (open it in
+port <b>@PORT@</b>; other players must be able to reach that port on your computer (open it in
 your firewall or router if they play over the internet). As the host you get the
 <b>Start Game</b> button and the File menu's <b>Start Game</b>.</p>
 <p><b>To join</b>, start <tt>quibbleton YourName 192.168.1.20 false e</tt> with the host's
@@ -52,7 +53,7 @@ the name "You", and offers to fetch the lobby.</p>
 is full. When the connection to the host is lost, the game closes.</p>
 )";
 
-const char gamePlayText[] = R"(
+const char GamePlayText[] = R"(
 <h2>Game Play</h2>
 <p>The host opens the <b>Game Options</b> window with the start button, chooses the options
 and presses <b>Start Game</b>:</p>
@@ -95,7 +96,7 @@ ten chat buttons (each can be used once every 2 seconds), the <b>Acro Log</b> an
 <b>Spy List</b>. The host can remove a spy with a right click in the spy list.</p>
 )";
 
-const char scoringText[] = R"(
+const char ScoringText[] = R"(
 <h2>Scoring</h2>
 <p>When voting ends, every vote is counted and the answer with the most votes wins the round.
 Among answers with equally many votes, the one written first wins.</p>
@@ -125,7 +126,7 @@ fewer points.</li>
 <p>In a team game the winning team is the team of the winning player.</p>
 )";
 
-const char licenseText[] = R"(
+const char LicenseText[] = R"(
 <h2>License</h2>
 <p>Quibbleton is the Quibbleton project's own software.</p>
 <p>Copyright &copy; the Quibbleton developers. All rights reserved.</p>
@@ -138,7 +139,7 @@ PROGRAM.</p>
 version 3.</p>
 )";
 
-const char documentationText[] = R"(
+const char DocumentationText[] = R"(
 <h2>Documentation</h2>
 <h3>Your files</h3>
 <p>Quibbleton keeps your files in the folder of the program. An installed Quibbleton cannot
@@ -172,16 +173,18 @@ front.</p>
 Thelp::Thelp(QWidget *parent) : SideWindow(parent)
 {
     setObjectName(QStringLiteral("help"));
-    setWindowTitle(QLatin1String(windowTitleText));
+    setWindowTitle(QLatin1String(WindowTitleText));
 
     pages = new QTabWidget(this);
     pages->setObjectName(QStringLiteral("pages"));
-    const char *texts[] = {overviewText, connectingText, gamePlayText,
-                           scoringText,  licenseText,    documentationText};
+    const char *texts[] = {OverviewText, ConnectingText, GamePlayText,
+                           ScoringText,  LicenseText,    DocumentationText};
     for (int i = 0; i < pageTitles().size(); ++i) {
         auto *page = new SafeTextBrowser(pages);
         page->setObjectName(QStringLiteral("page_%1").arg(i + 1));
-        page->setHtml(QString::fromUtf8(texts[i]));
+        // The texts quote the game's facts by placeholder.
+        page->setHtml(QString::fromUtf8(texts[i]).replace(QLatin1String("@PORT@"),
+                                                          QString::number(facts::DefaultPort)));
         pages->addTab(page, pageTitles().at(i));
     }
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "resources/palette.h"
 #include "web/qrcode.h"
 #include "windows/plaintext.h"
 
@@ -17,7 +18,6 @@ const char IntroText[] = "Friends join from a phone or any browser: scan the cod
 const char CopyText[] = "Copy";
 const char CopiedText[] = "Copied";
 const char DesktopText[] = "Desktop players join by address: ";
-const QColor Yellow(0xFF, 0xFF, 0x00);
 } // namespace
 
 // The QR code, painted dark on white with its quiet zone, as large as fits.
@@ -67,7 +67,7 @@ Tinvite::Tinvite(QWidget *parent) : SideWindow(parent)
     labelIntro = new PlainLabel(QLatin1String(IntroText), this);
     labelIntro->setObjectName(QStringLiteral("label_intro"));
     labelIntro->setWordWrap(true);
-    styleLabel(labelIntro, Yellow);
+    styleLabel(labelIntro, palette::Yellow);
 
     listLinks = new QListWidget(this);
     listLinks->setObjectName(QStringLiteral("list_links"));

@@ -1,5 +1,6 @@
 #include "windows/tphrases.h"
 
+#include "resources/palette.h"
 #include "shell/profile.h"
 #include "shell/programfolder.h"
 #include "windows/plaintext.h"
@@ -11,36 +12,35 @@
 #include <QVBoxLayout>
 
 namespace {
-const char settingsFileName[] = "zunolobby.ini";
-const char settingsSection[] = "Quibbleton";
-const char phraseKeyPrefix[] = "Phrase";
+const char SettingsFileName[] = "zunolobby.ini";
+const char SettingsSection[] = "Quibbleton";
+const char PhraseKeyPrefix[] = "Phrase";
 
-const char windowTitleText[] = "Quibbleton - Phrase List";
-const char labelText[] = "Phrase Button %1:";
-const char noteText[] = "Buttons can only be used once every 2 seconds";
-const char notSaved[] = "The phrases could not be saved in %1. The buttons use them until the "
+const char WindowTitleText[] = "Quibbleton - Phrase List";
+const char LabelText[] = "Phrase Button %1:";
+const char NoteText[] = "Buttons can only be used once every 2 seconds";
+const char NotSaved[] = "The phrases could not be saved in %1. The buttons use them until the "
                         "game ends.";
 
-const QColor yellow(0xFF, 0xFF, 0x00);
 } // namespace
 
 Tphrases::Tphrases(QWidget *parent) : SideWindow(parent)
 {
     setObjectName(QStringLiteral("phrases"));
-    setWindowTitle(QLatin1String(windowTitleText));
+    setWindowTitle(QLatin1String(WindowTitleText));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 14, 14, 12);
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(5);
-    for (int n = 1; n <= phraseCount; ++n) {
-        auto *label = new PlainLabel(QString::fromLatin1(labelText).arg(n), this);
+    for (int n = 1; n <= PhraseCount; ++n) {
+        auto *label = new PlainLabel(QString::fromLatin1(LabelText).arg(n), this);
         label->setObjectName(QStringLiteral("label_phrase%1").arg(n));
-        styleLabel(label, yellow);
+        styleLabel(label, palette::Yellow);
         auto *box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("phrase%1").arg(n));
-        box->setMaxLength(maxPhraseLength);
+        box->setMaxLength(MaxPhraseLength);
         label->setBuddy(box);
         grid->addWidget(label, n - 1, 0);
         grid->addWidget(box, n - 1, 1);
@@ -49,9 +49,9 @@ Tphrases::Tphrases(QWidget *parent) : SideWindow(parent)
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
 
-    auto *note = new PlainLabel(QLatin1String(noteText), this);
+    auto *note = new PlainLabel(QLatin1String(NoteText), this);
     note->setObjectName(QStringLiteral("label_note"));
-    styleLabel(note, yellow);
+    styleLabel(note, palette::Yellow);
     note->setAlignment(Qt::AlignCenter);
     layout->addSpacing(6);
     layout->addWidget(note);
@@ -66,7 +66,7 @@ Tphrases::Tphrases(QWidget *parent) : SideWindow(parent)
 
 void Tphrases::setPhrases(const QStringList &phrases)
 {
-    for (int n = 0; n < phraseCount; ++n)
+    for (int n = 0; n < PhraseCount; ++n)
         boxes[n]->setText(phrases.value(n));
 }
 
@@ -80,7 +80,7 @@ QStringList Tphrases::phrases() const
 
 QString Tphrases::phraseKey(int n)
 {
-    return QLatin1String(phraseKeyPrefix) + QString::number(n);
+    return QLatin1String(PhraseKeyPrefix) + QString::number(n);
 }
 
 void Tphrases::SelButton8Click()
@@ -88,10 +88,10 @@ void Tphrases::SelButton8Click()
     const QStringList texts = phrases();
     emit phrasesChanged(texts);
     QList<QPair<QString, QString>> values;
-    for (int n = 1; n <= phraseCount; ++n)
+    for (int n = 1; n <= PhraseCount; ++n)
         values.append({phraseKey(n), texts[n - 1]});
-    const QString file = settingsFile(QLatin1String(settingsFileName));
-    if (!profile::writeStrings(file, QLatin1String(settingsSection), values))
-        notify(QString::fromLatin1(notSaved).arg(file));
+    const QString file = settingsFile(QLatin1String(SettingsFileName));
+    if (!profile::writeStrings(file, QLatin1String(SettingsSection), values))
+        notify(QString::fromLatin1(NotSaved).arg(file));
     close();
 }

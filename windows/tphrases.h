@@ -13,8 +13,8 @@ class Tphrases : public SideWindow
 {
     Q_OBJECT
 public:
-    static constexpr int phraseCount = 10;
-    static constexpr int maxPhraseLength = 50;
+    static constexpr int PhraseCount = 10;
+    static constexpr int MaxPhraseLength = 50;
 
     explicit Tphrases(QWidget *parent = nullptr);
 
@@ -34,5 +34,5 @@ signals:
     void phrasesChanged(const QStringList &phrases);
 
 private:
-    QLineEdit *boxes[phraseCount] = {};
+    QLineEdit *boxes[PhraseCount] = {};
 };

@@ -12,10 +12,13 @@
 #include <QVBoxLayout>
 
 #include "net/commands.h"
+#include "net/gamefacts.h"
 #include "net/roomfinder.h"
+#include "resources/palette.h"
 #include "shell/launchargs.h"
 #include "shell/profile.h"
 #include "shell/settings.h"
+#include "windows/plaintext.h"
 
 namespace {
 const char TitleText[] = "Play with Others";
@@ -47,9 +50,6 @@ const char KeyName[] = "Name";
 const char KeyRating[] = "Rating";
 const char KeyAddress[] = "Address";
 
-const QColor Yellow(0xFF, 0xFF, 0x00);
-const QColor White(0xFF, 0xFF, 0xFF);
-
 enum Column
 {
     ColHost,
@@ -63,7 +63,7 @@ enum Column
 const char *const ColumnTitles[Columns] = {"Host", "Rating", "Players", "Spies", "Game", "Address"};
 
 // Ratings in the order of the rating box: family, adult, not rated.
-const char *const RatingCodes[] = {"e", "a", ""};
+const char *const RatingCodes[] = {facts::RatingFamily, facts::RatingAdult, ""};
 const char *const RatingNames[] = {"family", "adult", "not rated"};
 
 QString ratingName(const QString &code)
@@ -82,8 +82,8 @@ QString addressText(const QHostAddress &address, quint16 port)
 
 QLabel *caption(const char *text, QWidget *parent)
 {
-    auto *label = new QLabel(QString::fromLatin1(text), parent);
-    SideWindow::styleLabel(label, White);
+    auto *label = new PlainLabel(QString::fromLatin1(text), parent);
+    SideWindow::styleLabel(label, palette::White);
     return label;
 }
 } // namespace
@@ -95,9 +95,9 @@ Tplaywithothers::Tplaywithothers(QWidget *parent) : SideWindow(parent, Qt::Windo
     roomFinder = new RoomFinder(this);
     connect(roomFinder, &RoomFinder::roomsChanged, this, &Tplaywithothers::fillList);
 
-    auto *heading = new QLabel(QString::fromLatin1(TitleText), this);
+    auto *heading = new PlainLabel(QString::fromLatin1(TitleText), this);
     heading->setObjectName(QStringLiteral("label_heading"));
-    styleLabel(heading, Yellow, font().pointSize() + 4);
+    styleLabel(heading, palette::Yellow, font().pointSize() + 4);
     heading->setAlignment(Qt::AlignCenter);
 
     edit_name = new QLineEdit(this);
@@ -149,12 +149,11 @@ Tplaywithothers::Tplaywithothers(QWidget *parent) : SideWindow(parent, Qt::Windo
     connect(edit_address, &QLineEdit::returnPressed, this,
             &Tplaywithothers::button_joinaddressClick);
 
-    label_message = new QLabel(this);
-    label_message->setObjectName(QStringLiteral("label_message"));
     // Names and addresses typed by people: never read as markup.
-    label_message->setTextFormat(Qt::PlainText);
+    label_message = new PlainLabel(this);
+    label_message->setObjectName(QStringLiteral("label_message"));
     label_message->setWordWrap(true);
-    styleLabel(label_message, Yellow);
+    styleLabel(label_message, palette::Yellow);
 
     button_close = new QPushButton(QString::fromLatin1(CloseCaption), this);
     button_close->setObjectName(QStringLiteral("button_close"));
@@ -204,8 +203,8 @@ void Tplaywithothers::showEvent(QShowEvent *event)
         QString name = profile::readString(file, section, QString::fromLatin1(KeyName), QString());
         if (name.trimmed().isEmpty()) name = suggestedName;
         edit_name->setText(name.left(MaxNameLength));
-        const QString rating =
-            profile::readString(file, section, QString::fromLatin1(KeyRating), QStringLiteral("e"));
+        const QString rating = profile::readString(file, section, QString::fromLatin1(KeyRating),
+                                                   QLatin1String(facts::RatingFamily));
         const int index = combo_rating->findData(discovery::normalRating(rating));
         combo_rating->setCurrentIndex(index < 0 ? 0 : index);
         edit_address->setText(
@@ -348,7 +347,8 @@ void Tplaywithothers::button_hostClick()
     QString name;
     if (!takeName(name)) return;
     const QString rating = combo_rating->currentData().toString();
-    remember(QString::fromLatin1(KeyRating), rating.isEmpty() ? QStringLiteral("n") : rating);
+    remember(QString::fromLatin1(KeyRating),
+             rating.isEmpty() ? QLatin1String(facts::RatingNone) : rating);
     setBusy(true, QString::fromLatin1(HostingText));
     emit hostRequested(name, rating);
 }

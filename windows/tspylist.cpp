@@ -1,5 +1,6 @@
 #include "windows/tspylist.h"
 
+#include "resources/palette.h"
 #include "windows/plaintext.h"
 
 #include <QAction>
@@ -12,22 +13,21 @@
 #include <QVBoxLayout>
 
 namespace {
-const char windowTitleText[] = "Quibbleton-Spys";
-const char headingText[] = "Spy List";
-const char kickText[] = "Remove From Game";
-const char separator[] = ": ";
+const char WindowTitleText[] = "Quibbleton-Spys";
+const char HeadingText[] = "Spy List";
+const char KickText[] = "Remove From Game";
+const char Separator[] = ": ";
 
-const QColor yellow(0xFF, 0xFF, 0x00);
 } // namespace
 
 Tspylist::Tspylist(QWidget *parent) : SideWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("spylist"));
-    setWindowTitle(QLatin1String(windowTitleText));
+    setWindowTitle(QLatin1String(WindowTitleText));
 
-    auto *heading = new PlainLabel(QLatin1String(headingText), this);
+    auto *heading = new PlainLabel(QLatin1String(HeadingText), this);
     heading->setObjectName(QStringLiteral("label_heading"));
-    styleLabel(heading, yellow, font().pointSize() + 3);
+    styleLabel(heading, palette::Yellow, font().pointSize() + 3);
     heading->setAlignment(Qt::AlignCenter);
 
     listboxSpys = new QListWidget(this);
@@ -39,7 +39,7 @@ Tspylist::Tspylist(QWidget *parent) : SideWindow(parent, Qt::Window | Qt::Window
 
     popupKick = new QMenu(this);
     popupKick->setObjectName(QStringLiteral("popup_kick"));
-    popupKickhim = popupKick->addAction(QLatin1String(kickText));
+    popupKickhim = popupKick->addAction(QLatin1String(KickText));
     popupKickhim->setObjectName(QStringLiteral("popup_kickhim"));
     popupKickhim->setEnabled(false);
     connect(popupKickhim, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
@@ -58,7 +58,7 @@ Tspylist::Tspylist(QWidget *parent) : SideWindow(parent, Qt::Window | Qt::Window
 
 QString Tspylist::spyText(int slot, const QString &name)
 {
-    return QString::number(slot) + QLatin1String(separator) + name;
+    return QString::number(slot) + QLatin1String(Separator) + name;
 }
 
 void Tspylist::addSpy(int slot, const QString &name)

@@ -129,7 +129,7 @@ void tst_httpcli::answers()
         if (p == "/short") return {"HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n", body.left(100)};
         if (p == "/headers") {
             QByteArray head = "HTTP/1.0 200 OK\r\n";
-            for (int i = 0; i < HttpCli::maxHeaderLines + 10; ++i)
+            for (int i = 0; i < HttpCli::MaxHeaderLines + 10; ++i)
                 head += "X-Filler-" + QByteArray::number(i) + ": x\r\n";
             return {head, body};
         }

@@ -10,6 +10,7 @@
 #include "net/discovery.h"
 #include "net/discoveryresponder.h"
 #include "net/roomfinder.h"
+#include "quibversion.h"
 #include "tserverprobe.h"
 
 namespace {
@@ -42,8 +43,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("datagram");
         QTest::addColumn<bool>("valid");
-        const QByteArray good = "QUIBBLETON!1\nversion=1.0.21\nport=7772\nhost=Ann\nrating=e\n"
-                                "players=3\nspies=1\ngame=1";
+        const QByteArray good =
+            "QUIBBLETON!1\nversion=" QUIB_VERSION "\nport=7772\nhost=Ann\nrating=e\n"
+            "players=3\nspies=1\ngame=1";
         QTest::newRow("good") << good << true;
         QTest::newRow("unknown key kept out") << good + "\nlater=x" << true;
         QTest::newRow("later protocol") << QByteArray(good).replace("!1", "!7") << true;
@@ -80,7 +82,7 @@ private slots:
     {
         discovery::RoomFacts facts;
         facts.hostName = QString(300, QChar(0x00E9)) + "\nport=1";
-        facts.version = "1.0.21\nspies=3";
+        facts.version = QUIB_VERSION "\nspies=3";
         facts.rating = "adult";
         const QByteArray answer = discovery::encodeAnswer(facts);
         QVERIFY(answer.size() <= discovery::MaxAnswerBytes);
@@ -116,7 +118,7 @@ private slots:
         QCOMPARE(a.spies, 1);
         QVERIFY(!a.gameRunning);
         QCOMPARE(a.port, ann.server.listeningPort());
-        QCOMPARE(a.version, QStringLiteral("1.0.21"));
+        QCOMPARE(a.version, QStringLiteral(QUIB_VERSION));
         QCOMPARE(rooms[0].address, QHostAddress(QHostAddress::LocalHost));
         QCOMPARE(b.hostName, QStringLiteral("Bob"));
         QCOMPARE(b.rating, QStringLiteral("a"));

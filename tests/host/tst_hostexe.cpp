@@ -38,7 +38,8 @@ private slots:
         const int run = int(HostOptionsResult::Run);
         const int help = int(HostOptionsResult::Help);
         const int error = int(HostOptionsResult::Error);
-        QTest::newRow("defaults") << QStringList{} << run << 7772 << 1000 << qint64(-1);
+        QTest::newRow("defaults") << QStringList{} << run << int(facts::DefaultPort)
+                                  << facts::DefaultTickMs << qint64(-1);
         QTest::newRow("all given")
             << QStringList{"--port", "9000", "--tick-ms", "5", "--seed", "42"} << run << 9000 << 5
             << qint64(42);
@@ -87,6 +88,36 @@ private slots:
         QCOMPARE(o.tickMs, tickMs);
         QCOMPARE(o.seedGiven, seed >= 0);
         if (seed >= 0) QCOMPARE(qint64(o.seed), seed);
+    }
+
+    // The words of old, whoever reads the command line.
+    void errorsAreWordedAsBefore_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("error"); // empty: --help answers
+        QTest::newRow("unknown") << QStringList{"--verbose"} << "unknown argument: --verbose";
+        QTest::newRow("flag with value") << QStringList{"--qr=1"} << "unknown argument: --qr=1";
+        QTest::newRow("short") << QStringList{"-p", "1"} << "unknown argument: -p";
+        QTest::newRow("end of options") << QStringList{"--"} << "unknown argument: --";
+        QTest::newRow("missing") << QStringList{"--seed", "1", "--tick-ms"}
+                                 << "--tick-ms needs a value";
+        QTest::newRow("value like an option")
+            << QStringList{"--rating", "--qr"} << "invalid rating: --qr";
+        QTest::newRow("first fault in order")
+            << QStringList{"--port", "x", "--seed", "y"} << "invalid port: x";
+        QTest::newRow("help before a fault") << QStringList{"-h", "--verbose"} << QString();
+    }
+    void errorsAreWordedAsBefore()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, error);
+        HostOptions o;
+        QString got;
+        const HostOptionsResult result =
+            parseHostOptions(QStringList{"quibbleton-host"} + args, o, got);
+        QCOMPARE(int(result),
+                 int(error.isEmpty() ? HostOptionsResult::Help : HostOptionsResult::Error));
+        QCOMPARE(got, error);
     }
 
     void servesAGameAndStopsOnSignal_data()

@@ -6,6 +6,7 @@
 
 #include "net/discoveryresponder.h"
 #include "net/roomfinder.h"
+#include "quibversion.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ QByteArray answer(quint16 port)
     discovery::RoomFacts facts;
     facts.hostName = QStringLiteral("Eve");
     facts.port = port;
-    facts.version = QStringLiteral("1.0.21");
+    facts.version = QStringLiteral(QUIB_VERSION);
     return discovery::encodeAnswer(facts);
 }
 
@@ -41,7 +42,7 @@ private slots:
             rooms.push_back(std::make_unique<DiscoveryResponder>([port] {
                 discovery::RoomFacts f;
                 f.port = port;
-                f.version = QStringLiteral("1.0.21");
+                f.version = QStringLiteral(QUIB_VERSION);
                 return f;
             }));
             QVERIFY2(rooms.back()->start(port, shared), qPrintable(rooms.back()->error()));

@@ -18,7 +18,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --
 expected=(share/applications/org.quibbleton.Quibbleton.desktop
   share/metainfo/org.quibbleton.Quibbleton.metainfo.xml
   share/icons/hicolor/scalable/apps/quibbleton.svg
-  "lib/systemd/system/quibbleton-host@.service")
+  "lib/systemd/system/quibbleton-host@.service"
+  share/doc/quibbleton/copyright share/doc/quibbleton/changelog.gz)
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/quibbleton.png")
 done

@@ -79,5 +79,15 @@ host_runs() { # listens, then leaves with status 0 on SIGTERM
 }
 check "quibbleton-host from the package listens and stops on SIGTERM" host_runs
 
+# What Debian's own package checker says: no error and no warning.
+lintian_clean() {
+  lintian --fail-on error,warning --tag-display-limit 0 "$deb"
+}
+if command -v lintian >/dev/null; then
+  check "lintian finds no error or warning" lintian_clean
+else
+  echo "SKIP: lintian is not installed"
+fi
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

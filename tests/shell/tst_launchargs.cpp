@@ -94,11 +94,12 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
-        QTest::newRow("name") << "quib.example" << true << "quib.example" << 7772;
+        QTest::newRow("name") << "quib.example" << true << "quib.example"
+                              << int(facts::DefaultPort);
         QTest::newRow("name and port") << "quib.example:8000" << true << "quib.example" << 8000;
         QTest::newRow("v4 and port") << " 10.0.0.5:1 " << true << "10.0.0.5" << 1;
-        QTest::newRow("bare v6") << "fe80::1" << true << "fe80::1" << 7772;
-        QTest::newRow("v6 in brackets") << "[::1]" << true << "::1" << 7772;
+        QTest::newRow("bare v6") << "fe80::1" << true << "fe80::1" << int(facts::DefaultPort);
+        QTest::newRow("v6 in brackets") << "[::1]" << true << "::1" << int(facts::DefaultPort);
         QTest::newRow("v6 and port") << "[2001:db8::5]:9000" << true << "2001:db8::5" << 9000;
         QTest::newRow("port 0") << "h:0" << false << "" << 0;
         QTest::newRow("port too big") << "h:65536" << false << "" << 0;
@@ -117,7 +118,7 @@ private slots:
         QFETCH(int, port);
         QString gotHost;
         quint16 gotPort = 0;
-        QCOMPARE(splitHostPort(text, 7772, gotHost, gotPort), ok);
+        QCOMPARE(splitHostPort(text, facts::DefaultPort, gotHost, gotPort), ok);
         if (!ok) return;
         QCOMPARE(gotHost, host);
         QCOMPARE(int(gotPort), port);
@@ -131,7 +132,8 @@ private slots:
         QTest::addColumn<int>("port");
         QTest::newRow("name and port")
             << "quibbleton://quib.example:8000" << true << "quib.example" << 8000;
-        QTest::newRow("no port, slash") << "quibbleton://10.0.0.5/" << true << "10.0.0.5" << 7772;
+        QTest::newRow("no port, slash")
+            << "quibbleton://10.0.0.5/" << true << "10.0.0.5" << int(facts::DefaultPort);
         QTest::newRow("v6") << "QUIBBLETON://[2001:db8::5]:9000" << true << "2001:db8::5" << 9000;
         QTest::newRow("bare v6") << "quibbleton://2001:db8::5" << false << "" << 0;
         QTest::newRow("other scheme") << "http://quib.example:8000" << false << "" << 0;

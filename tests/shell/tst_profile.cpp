@@ -121,7 +121,7 @@ private slots:
         QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("zunolobby.ini")));
 
         QByteArray huge = "[Quibbleton]\nTop=9\n";
-        huge += QByteArray(profile::maxFileSize, ' ');
+        huge += QByteArray(profile::MaxFileSize, ' ');
         put(huge);
         QCOMPARE(profile::readString(path(), "Quibbleton", "Top", "3"), QStringLiteral("3"));
     }
@@ -240,7 +240,7 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         const QByteArray small = "[Quibbleton]\nTop=1\n";
-        QByteArray huge = small + QByteArray(profile::maxFileSize, ';');
+        QByteArray huge = small + QByteArray(profile::MaxFileSize, ';');
         QTest::newRow("file too large") << huge << "Quibbleton"
                                         << "Top";
         QTest::newRow("key with =") << small << "Quibbleton"

@@ -307,7 +307,7 @@ private slots:
             QFile f(path());
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("5\r\n2\r\n");
-            QVERIFY(f.resize(Tacrolog::maxGridFileSize + 1)); // sparse: quick to make
+            QVERIFY(f.resize(Tacrolog::MaxGridFileSize + 1)); // sparse: quick to make
         }
         makeWindow();
         QCOMPARE(told.size(), 1);

@@ -1,6 +1,7 @@
 #include "windows/tabout.h"
 #include "windows/thelp.h"
 
+#include "net/gamefacts.h"
 #include "quibversion.h"
 
 #include <QLabel>
@@ -26,7 +27,10 @@ private slots:
             auto *page = qobject_cast<QTextBrowser *>(pages->widget(i));
             QVERIFY(page && page->toPlainText().size() > 200);
         }
-        QVERIFY(pages->widget(1)->property("plainText").toString().contains("7772"));
+        QVERIFY(pages->widget(1)
+                    ->property("plainText")
+                    .toString()
+                    .contains(QString::number(facts::DefaultPort)));
         help.showPage(QStringLiteral("Scoring"));
         QCOMPARE(pages->currentIndex(), 3);
         help.showPage(QStringLiteral("No such page"));

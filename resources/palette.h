@@ -1,5 +1,6 @@
-// The colours of the client in one place: the chat colour type, and the screen
-// colours the board, the round screens and the main window's panels share.
+// The game's colours in one place: the chat colour type, and the screen colours
+// the board, the round screens, the main window's panels and the side windows
+// share. It sits with the pictures, below every layer that draws.
 #pragma once
 
 #include <QColor>
