@@ -31,12 +31,12 @@ LevelStyle styleOf(Difficulty d)
 {
     switch (d) {
     case Difficulty::Easy:
-        return {2, 0.6, 0.12, 0.8, 8};
+        return {2, 0.7, 0.12, 0.8, 8};
     case Difficulty::Hard:
-        return {8, 0.95, 0.3, 0.05, 3};
+        return {8, 0.95, 0.3, 0.05, 6};
     case Difficulty::Normal:
     default:
-        return {4, 0.85, 0.25, 0.3, 4};
+        return {4, 0.85, 0.25, 0.3, 5};
     }
 }
 
@@ -173,6 +173,11 @@ QString AcroMaker::draft(const std::vector<int> &letters, const Lexicon::Related
             const QByteArray &lemma = lexicon.word(quint32(w)).text;
             const QByteArray text = lexicon.inflect(lemma, pos, form);
             if (text.isEmpty() || lemmas.contains(lemma)) continue;
+            // A word is written as what people mostly use it as: "lost" is
+            // no noun to put in the plural.
+            if (attempt < 6 &&
+                lexicon.word(quint32(w)).familiarity * 4 < lexicon.familiarity(lemma))
+                continue;
             // Fresh words for each answer of a game, as long as there are any.
             if (attempt < 5 && usedWords.contains(lemma)) continue;
             if (family &&
@@ -264,6 +269,7 @@ double AcroMaker::taste(const QList<QByteArray> &words, const Lexicon::Related *
     double familiar = 0;
     int content = 0;
     int unknown = 0;
+    double rare = 0;
     QSet<QByteArray> seen;
     int repeats = 0;
     for (const QByteArray &w : words) {
@@ -273,6 +279,8 @@ double AcroMaker::taste(const QList<QByteArray> &words, const Lexicon::Related *
         ++content;
         const int f = lexicon.familiarity(w);
         if (f == 0) ++unknown;
+        // A rare word ("nee", "morn") reads as a crossword answer, not a joke.
+        if (f < 3) rare += 1;
         familiar += std::min(1.0, std::log2(1.0 + f) / 6.0);
         if (field && !field->general) topical += lexicon.strength(*field, w);
     }
@@ -284,7 +292,8 @@ double AcroMaker::taste(const QList<QByteArray> &words, const Lexicon::Related *
     for (const QByteArray &w : words)
         length += double(w.size());
     const double tooLong = std::max(0.0, length / double(words.size()) - 8.0) * 0.3;
-    return 3.0 * topical + 2.5 * familiar + 2.0 * grammar - 0.8 * unknown - 0.5 * repeats - tooLong;
+    return 3.0 * topical + 2.5 * familiar + 2.0 * grammar - 0.8 * unknown - 0.4 * rare -
+           0.5 * repeats - tooLong;
 }
 
 double AcroMaker::rate(const QString &answer, const QString &letters, const QString &category) const

@@ -294,6 +294,14 @@ const Lexicon &Lexicon::shared()
 Lexicon::Lexicon(const QString &folderPath, const QString &thesaurusPath)
     : folder(folderPath), thesaurus(thesaurusPath)
 {
+    // The corpus' words and what their lemmas may be ("pancakes", "pancake").
+    for (const QByteArray &w : PhraseModel::corpusWords()) {
+        corpusWords.insert(w);
+        for (const char *end : {"s", "es", "d", "ed", "ing"})
+            if (w.size() > 3 && w.endsWith(end)) corpusWords.insert(w.chopped(int(qstrlen(end))));
+        if (w.endsWith("ies")) corpusWords.insert(w.chopped(3) + 'y');
+        if (w.endsWith("ing")) corpusWords.insert(w.chopped(3) + 'e');
+    }
     for (int pos = Noun; pos <= Adv; ++pos) {
         loadIndex(folder + QLatin1String("/index.") + QLatin1String(PosFile[pos]), Pos(pos));
         loadExceptions(folder + QLatin1Char('/') + QLatin1String(PosFile[pos]) +
@@ -308,6 +316,12 @@ Lexicon::Lexicon(const QString &folderPath, const QString &thesaurusPath)
             }
         }
     }
+    for (const auto &[lemma, pos] : std::as_const(untaggedCorpus))
+        if (!familiarityOf.contains(lemma)) pendingCorpus.append({lemma, pos});
+    for (const auto &[lemma, pos] : std::as_const(pendingCorpus))
+        addWord(lemma, pos, CorpusFamiliarity);
+    untaggedCorpus.clear();
+    pendingCorpus.clear();
     loadedFromFiles = !words.empty();
     addBuiltIn();
     finish();
@@ -378,8 +392,20 @@ void Lexicon::loadIndex(const QString &path, Pos pos)
             if (pointers >= 0 && index == 5 + pointers) tagged = number();
             ++index;
         }
-        if (tagged < 1 || field[0] < 0) continue;
-        addWord(QByteArray(line + field[0], field[1] - field[0]), pos, tagged);
+        if (field[0] < 0) continue;
+        const QByteArray lemma(line + field[0], field[1] - field[0]);
+        // The concordance's counts miss many everyday words ("pancake",
+        // "syrup"): a word the project's corpus uses is familiar enough,
+        // unless it is known as another part of speech only ("lost").
+        if (corpusWords.contains(lemma)) {
+            if (tagged < 1) {
+                untaggedCorpus.append({lemma, pos});
+                continue;
+            }
+            tagged = std::max(tagged, CorpusFamiliarity);
+        }
+        if (tagged < 1) continue;
+        addWord(lemma, pos, tagged);
     }
 }
 
@@ -664,6 +690,7 @@ std::shared_ptr<Lexicon::Related> Lexicon::buildRelated(const QString &category)
     // The seeds: the category's words as lemmas, and pairs of them as one
     // entry ("sea life", "fast food").
     QList<QByteArray> seeds;
+    QList<QByteArray> topicSeeds;
     const int single = int(categoryWords.size());
     for (int i = 0; i < single && i < 12; ++i) {
         const QByteArray &raw = categoryWords[i];
@@ -746,6 +773,45 @@ std::shared_ptr<Lexicon::Related> Lexicon::buildRelated(const QString &category)
         if (seed.size() >= 4 && scanned < MaxScannedSeeds) {
             pushMentions(seed, 1.0f);
             ++scanned;
+        }
+    }
+
+    // The corpus' phrases for the category: the words a person reaches for
+    // ("toast", "syrup" for breakfast), each widened a step by WordNet
+    // (synonyms, kinds, derived words), and the pairs they write together
+    // ("maple syrup", "roller coasters").
+    if (const QList<PhraseModel::TopicPhrase> *topic = model->topic(category.toUtf8())) {
+        for (const PhraseModel::TopicPhrase &phrase : *topic) {
+            QByteArray previous;
+            int previousTag = -1;
+            for (int i = 0; i < phrase.words.size() && i < int(phrase.tags.size()); ++i) {
+                const int tag = phrase.tags[size_t(i)];
+                if (!PhraseModel::isContent(tag)) {
+                    previous.clear();
+                    continue;
+                }
+                const Pos pos = PhraseModel::posOf(tag);
+                QByteArray lemma;
+                for (const Analysis &a : analyse(phrase.words[i]))
+                    if (a.pos == pos && (lemma.isEmpty() || a.form == PhraseModel::formOf(tag)))
+                        lemma = a.lemma;
+                if (lemma.isEmpty() || isStopword(lemma)) {
+                    previous.clear();
+                    continue;
+                }
+                addStrength(field, lemma, TopicStrength);
+                if (!topicSeeds.contains(lemma)) {
+                    topicSeeds.append(lemma);
+                    const QList<qint64> senses = lookupOffsets(pos, lemma, 1);
+                    if (!senses.isEmpty())
+                        queue.push({TopicStrength * 0.6f, pos, senses.first(), 2, pos != Noun});
+                }
+                if (!previous.isEmpty() && pos == Noun &&
+                    (previousTag == PhraseModel::A || previousTag == PhraseModel::N))
+                    addStrength(pairs, previous + ' ' + lemma, TopicStrength);
+                previous = lemma;
+                previousTag = tag;
+            }
         }
     }
 
@@ -835,7 +901,8 @@ std::shared_ptr<Lexicon::Related> Lexicon::buildRelated(const QString &category)
         if (it.value() < 0.1f || w.size() < 3 || isStopword(w) || neverWritten().contains(w) ||
             !familiarityOf.contains(w))
             continue;
-        result->strength.insert(w, qMin(1.0f, it.value()));
+        const float outside = topicSeeds.isEmpty() || topicSeeds.contains(w) ? 1.0f : OutsideTopic;
+        result->strength.insert(w, qMin(1.0f, it.value()) * outside);
         result->words.insert(w);
     }
     result->general = result->strength.isEmpty();

@@ -140,6 +140,10 @@ public:
     static constexpr int SecondSeeds = 4;
     static constexpr int MaxScannedSeeds = 4;
     static constexpr float DrawStrength = 0.25f;
+    static constexpr float TopicStrength = 1.0f;
+    // Words outside a category's phrases count this much less in its field.
+    static constexpr float OutsideTopic = 0.75f;
+    static constexpr int CorpusFamiliarity = 8;
     static constexpr int MaxCachedCategories = 64;
 
 private:
@@ -155,6 +159,8 @@ private:
 
     QString folder;
     QString thesaurus;
+    QSet<QByteArray> corpusWords; // words of the built-in phrases, and their likely lemmas
+    QList<QPair<QByteArray, Pos>> untaggedCorpus, pendingCorpus; // while loading
     bool loadedFromFiles = false;
     std::vector<Word> words;
     QHash<QByteArray, int> familiarityOf; // best over parts of speech
