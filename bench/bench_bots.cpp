@@ -408,9 +408,11 @@ int main(int argc, char *argv[])
                          maker.make(initials(QString::fromLatin1(answer)),
                                     QString::fromLatin1(category)),
                          QString::fromLatin1(category));
-            std::printf("  %-8s judge %.3f (x%.2f)  field %.3f (x%.2f)  phrase %.2f\n",
+            std::printf("  %-8s judge %.3f (x%.2f, %.0f%% of the person's)  field %.3f (x%.2f)  "
+                        "phrase %.2f\n",
                         levelName(level), same.judge(), same.judge() / baseline.judge(),
-                        same.field(), same.field() / baseline.field(), same.phrase());
+                        100.0 * same.judge() / person.judge(), same.field(),
+                        same.field() / baseline.field(), same.phrase());
         }
     }
 

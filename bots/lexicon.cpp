@@ -1,6 +1,7 @@
 #include "bots/lexicon.h"
 
 #include <QList>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 #include <queue>
@@ -316,6 +317,15 @@ Lexicon::Lexicon(const QString &folderPath, const QString &thesaurusPath)
             }
         }
     }
+    for (Word &w : words) {
+        if (!corpusWords.contains(w.text) || w.familiarity >= CorpusFamiliarity ||
+            int(w.familiarity) * 4 < familiarityOf.value(w.text))
+            continue;
+        w.familiarity = CorpusFamiliarity;
+        familiarityAs[w.pos][w.text] = CorpusFamiliarity;
+        int &best = familiarityOf[w.text];
+        best = std::max(best, CorpusFamiliarity);
+    }
     for (const auto &[lemma, pos] : std::as_const(untaggedCorpus))
         if (!familiarityOf.contains(lemma)) pendingCorpus.append({lemma, pos});
     for (const auto &[lemma, pos] : std::as_const(pendingCorpus))
@@ -328,7 +338,13 @@ Lexicon::Lexicon(const QString &folderPath, const QString &thesaurusPath)
     model = std::make_unique<PhraseModel>(*this);
 }
 
-Lexicon::~Lexicon() = default;
+Lexicon::~Lexicon()
+{
+    // Fields still being read on a worker use this lexicon to the end.
+    QMutexLocker lock(&cacheLock);
+    while (building > 0)
+        idle.wait(&cacheLock);
+}
 
 void Lexicon::addWord(const QByteArray &text, Pos pos, int familiarity)
 {
@@ -397,14 +413,10 @@ void Lexicon::loadIndex(const QString &path, Pos pos)
         // The concordance's counts miss many everyday words ("pancake",
         // "syrup"): a word the project's corpus uses is familiar enough,
         // unless it is known as another part of speech only ("lost").
-        if (corpusWords.contains(lemma)) {
-            if (tagged < 1) {
-                untaggedCorpus.append({lemma, pos});
-                continue;
-            }
-            tagged = std::max(tagged, CorpusFamiliarity);
+        if (tagged < 1) {
+            if (corpusWords.contains(lemma)) untaggedCorpus.append({lemma, pos});
+            continue;
         }
-        if (tagged < 1) continue;
         addWord(lemma, pos, tagged);
     }
 }
@@ -551,6 +563,10 @@ QByteArray Lexicon::inflect(const QByteArray &lemma, Pos pos, Form form) const
         for (const QByteArray &f : irregular)
             return f;
         if (lemma.endsWith('s') && !lemma.endsWith("ss")) return QByteArray(); // "news", "series"
+        // Nouns that stand for a pronoun: "nobody", "nowhere", "everything".
+        for (const char *head : {"no", "every", "any", "some"})
+            for (const char *tail : {"body", "where", "thing", "one"})
+                if (lemma == QByteArray(head) + tail) return QByteArray();
         // Names of doings and qualities have no plural a person would write.
         for (const char *ending : {"ing", "ness", "ism", "ics", "ity", "ship", "dom", "hood",
                                    "ment", "ance", "ence", "tion", "sion", "ology"})
@@ -655,18 +671,51 @@ QList<QByteArray> Lexicon::thesaurusNeighbours(const QByteArray &lemma) const
     return out;
 }
 
-std::shared_ptr<const Lexicon::Related> Lexicon::related(const QString &category) const
+std::shared_future<std::shared_ptr<const Lexicon::Related>>
+Lexicon::startField(const QString &category, bool onWorker) const
 {
     const QString key = category.left(200).toLower().simplified();
-    {
-        QMutexLocker lock(&cacheLock);
-        if (auto hit = cache.value(key)) return hit;
-    }
-    std::shared_ptr<const Related> made = buildRelated(key);
     QMutexLocker lock(&cacheLock);
+    if (const auto hit = cache.constFind(key); hit != cache.constEnd()) return *hit;
+    // A field being read stays with those waiting for it even when the cache
+    // is emptied meanwhile.
     if (cache.size() >= MaxCachedCategories) cache.clear();
-    cache.insert(key, made);
-    return made;
+    auto promise = std::make_shared<std::promise<std::shared_ptr<const Related>>>();
+    std::shared_future<std::shared_ptr<const Related>> future = promise->get_future().share();
+    cache.insert(key, future);
+    ++building;
+    lock.unlock();
+    auto build = [this, key, promise] {
+        promise->set_value(buildRelated(key));
+        QMutexLocker done(&cacheLock);
+        if (--building == 0) idle.wakeAll();
+    };
+    if (onWorker)
+        QThreadPool::globalInstance()->start(build);
+    else
+        build();
+    return future;
+}
+
+void Lexicon::prepare(const QString &category) const
+{
+    startField(category, true);
+}
+
+std::shared_ptr<const Lexicon::Related> Lexicon::ready(const QString &category) const
+{
+    const QString key = category.left(200).toLower().simplified();
+    QMutexLocker lock(&cacheLock);
+    const auto hit = cache.constFind(key);
+    if (hit == cache.constEnd() ||
+        hit->wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return nullptr;
+    return hit->get();
+}
+
+std::shared_ptr<const Lexicon::Related> Lexicon::related(const QString &category) const
+{
+    return startField(category, false).get();
 }
 
 float Lexicon::strength(const Related &field, const QByteArray &w) const
