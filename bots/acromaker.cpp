@@ -33,7 +33,7 @@ LevelStyle styleOf(Difficulty d)
     case Difficulty::Easy:
         return {2, 0.7, 0.12, 0.8, 8};
     case Difficulty::Hard:
-        return {14, 0.95, 0.3, 0.05, 6};
+        return {10, 0.95, 0.3, 0.05, 6};
     case Difficulty::Normal:
     default:
         return {6, 0.85, 0.25, 0.3, 5};

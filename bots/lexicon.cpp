@@ -48,6 +48,10 @@ const char *const NeverWritten = "ass bastard crap damn piss shit spic whore coc
                                  "squaw yid hymie towelhead raghead darky darkey darkie "
                                  "pickaninny sambo polack chinaman gyp spastic";
 
+// Verbs whose simple past is the word itself.
+const char *const SamePast = "bet bid burst cast cost cut fit hit hurt knit let put quit read rid "
+                             "set shed shut slit split spread thrust upset wet";
+
 // Small words that say nothing about a category.
 const char *const Stopwords =
     "the and for with that this from into onto over under about used such which who whom what "
@@ -563,6 +567,7 @@ QByteArray Lexicon::inflect(const QByteArray &lemma, Pos pos, Form form) const
         for (const QByteArray &f : irregular)
             return f;
         if (lemma.endsWith('s') && !lemma.endsWith("ss")) return QByteArray(); // "news", "series"
+        if (lemma.size() < 3) return QByteArray(); // "ne" is neon, not a thing to count
         // Nouns that stand for a pronoun: "nobody", "nowhere", "everything".
         for (const char *head : {"no", "every", "any", "some"})
             for (const char *tail : {"body", "where", "thing", "one"})
@@ -593,6 +598,14 @@ QByteArray Lexicon::inflect(const QByteArray &lemma, Pos pos, Form form) const
             participle = f;
         }
         if (!participle.isEmpty()) return participle;
+        // The exception lists leave out the pasts that are the word itself.
+        static const QSet<QByteArray> samePast = [] {
+            QSet<QByteArray> set;
+            for (const QByteArray &w : splitWords(SamePast))
+                set.insert(w);
+            return set;
+        }();
+        if (samePast.contains(lemma)) return lemma;
         // "hitting" without "hitted": the past is the word itself (hit, cut, put).
         for (const QByteArray &f : irregular)
             if (f.endsWith("ing") && f.size() == lemma.size() + 4 && lemma.size() >= 3 &&

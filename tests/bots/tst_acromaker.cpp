@@ -127,6 +127,11 @@ private slots:
                                  << QByteArray("berries");
         QTest::newRow("no happinesses")
             << QByteArray("happiness") << n << int(Lexicon::Plural) << QByteArray();
+        QTest::newRow("read") << QByteArray("read") << v << int(Lexicon::Past)
+                              << QByteArray("read");
+        QTest::newRow("no nobodies")
+            << QByteArray("nobody") << n << int(Lexicon::Plural) << QByteArray();
+        QTest::newRow("no nes") << QByteArray("ne") << n << int(Lexicon::Plural) << QByteArray();
     }
     void wordForms()
     {
