@@ -1,14 +1,16 @@
 // Computer players: lexicon load; the quality of their answers beside answers
-// of random dictionary words for the same letters and categories (relatedness
-// to the category, how well they read as a phrase); how often their votes go
-// to the round's best answer beside chance; answer time (p50/p99) for 3, 7, 10
+// of random dictionary words and a person's answers for the same letters and
+// categories (relatedness by a hand-written key the players never read, and by
+// their own WordNet field; how well they read as a phrase); how often their
+// votes go to the round's best answer beside chance; answer time (p50/p99) for 3, 7, 10
 // and 15 letters beside the bare answer check as a baseline; memory per player
 // and the idle load of a room of one host and eleven computer players.
 //
-//   bench_bots [--samples N] [--field CATEGORY]
+//   bench_bots [--samples N] [--field CATEGORY] [--corpus] [--quality]
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -131,22 +133,84 @@ Related relatedness(const Lexicon &lexicon, const QString &answer, const QString
     return r;
 }
 
+// The judge the computer players never read: for each category a key of
+// words a person associates with it (bench/data/category_key.txt, written by
+// hand for the benchmark alone). An answer's score is the share of its content
+// words that are in the key, a word counting in any form.
+class Judge
+{
+public:
+    explicit Judge(const Lexicon &lexicon) : lexicon(lexicon)
+    {
+        QFile file(QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+                   QStringLiteral("/data/category_key.txt"));
+        if (!file.open(QIODevice::ReadOnly)) return;
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            const int colon = line.indexOf(':');
+            if (line.startsWith('#') || colon < 0) continue;
+            QSet<QByteArray> &words = keys[QString::fromLatin1(line.left(colon)).toLower()];
+            for (const QByteArray &w : line.mid(colon + 1).simplified().split(' '))
+                if (!w.isEmpty()) words.insert(w.toLower());
+        }
+    }
+    int size() const { return int(keys.size()); }
+    bool knows(const QString &category) const { return keys.contains(keyOf(category)); }
+    const QSet<QByteArray> &key(const QString &category) const
+    {
+        static const QSet<QByteArray> none;
+        const auto it = keys.constFind(keyOf(category));
+        return it == keys.constEnd() ? none : *it;
+    }
+    bool inKey(const QSet<QByteArray> &key, const QByteArray &w) const
+    {
+        if (key.contains(w)) return true;
+        for (const Lexicon::Analysis &a : lexicon.analyse(w))
+            if (key.contains(a.lemma)) return true;
+        // Forms of words the lexicon lacks ("smores").
+        for (const char *end : {"s", "es", "ed", "ing"})
+            if (w.endsWith(end) && key.contains(w.chopped(int(qstrlen(end))))) return true;
+        return w.endsWith("ies") && key.contains(w.chopped(3) + 'y');
+    }
+    // The share of content words in the key; -1 for an answer with none.
+    double score(const QString &answer, const QString &category) const
+    {
+        const QSet<QByteArray> &k = key(category);
+        int content = 0, hits = 0;
+        for (const QByteArray &w : lowerWords(answer)) {
+            if (lexicon.phrases().smallTag(w) >= 0 || Lexicon::isStopword(w)) continue;
+            ++content;
+            hits += inKey(k, w);
+        }
+        return content == 0 ? 0.0 : double(hits) / content;
+    }
+
+private:
+    static QString keyOf(const QString &category) { return category.toLower().simplified(); }
+    const Lexicon &lexicon;
+    QHash<QString, QSet<QByteArray>> keys;
+};
+
 struct Tally
 {
-    double share = 0, strength = 0, grammar = 0;
+    double judged = 0, share = 0, strength = 0, grammar = 0;
     int answers = 0, missing = 0;
-    void add(const Lexicon &lexicon, const QString &answer, const QString &category)
+    void add(const Lexicon &lexicon, const Judge &judge, const QString &answer,
+             const QString &category)
     {
         if (answer.isEmpty()) {
             ++missing;
             return;
         }
         const Related r = relatedness(lexicon, answer, category);
+        judged += judge.score(answer, category);
         share += r.share;
         strength += r.strength;
         grammar += lexicon.phrases().score(lowerWords(answer));
         ++answers;
     }
+    double judge() const { return judged / std::max(1, answers); }
+    double field() const { return share / std::max(1, answers); }
+    double phrase() const { return grammar / std::max(1, answers); }
 };
 
 QStringList benchCategories()
@@ -279,6 +343,10 @@ int main(int argc, char *argv[])
 
     // Quality: each level and the random baseline answer the same rounds
     // (same letters, same category); a game is 10 rounds, then a new one.
+    const Judge judge(lexicon);
+    std::printf("judge: hand-written keys for %d categories (the computer players never read "
+                "them)\n",
+                judge.size());
     constexpr int Rounds = 300;
     std::mt19937 rng(20261209);
     Tally bot[3], random;
@@ -294,67 +362,64 @@ int main(int argc, char *argv[])
             if (round % 10 == 0) maker.newGame();
             const QString answer =
                 maker.make(letterList[size_t(round)], categoryList[size_t(round)]);
-            bot[level].add(lexicon, answer, categoryList[size_t(round)]);
+            bot[level].add(lexicon, judge, answer, categoryList[size_t(round)]);
             roundAnswers[size_t(round)].append(answer);
         }
     }
     for (int round = 0; round < Rounds; ++round) {
         const QString answer = randomAnswer(lexicon, rng, letterList[size_t(round)]);
-        random.add(lexicon, answer, categoryList[size_t(round)]);
+        random.add(lexicon, judge, answer, categoryList[size_t(round)]);
         roundAnswers[size_t(round)].append(answer);
     }
-    const double randomShare = random.share / random.answers;
-    const double randomStrength = random.strength / random.answers;
-    std::printf("quality over %d rounds, %d categories (relatedness: content words in the "
-                "category's field, strength >= %.1f; phrase: log-probability per step)\n",
+    std::printf("quality over %d rounds, %d categories (judge: content words in the category's "
+                "key; field: in the computer players' own WordNet field, strength >= %.1f; "
+                "phrase: log-probability per step)\n",
                 Rounds, int(categories.size()), double(Threshold));
-    std::printf("  %-8s related %.3f  strength %.3f  phrase %.2f\n", "random", randomShare,
-                randomStrength, random.grammar / random.answers);
+    std::printf("  %-8s judge %.3f  field %.3f  phrase %.2f\n", "random", random.judge(),
+                random.field(), random.phrase());
     for (int level = 0; level < 3; ++level)
-        std::printf("  %-8s related %.3f (x%.2f)  strength %.3f (x%.2f)  phrase %.2f  "
-                    "no answer %d\n",
-                    levelName(level), bot[level].share / bot[level].answers,
-                    bot[level].share / bot[level].answers / randomShare,
-                    bot[level].strength / bot[level].answers,
-                    bot[level].strength / bot[level].answers / randomStrength,
-                    bot[level].grammar / bot[level].answers, bot[level].missing);
+        std::printf("  %-8s judge %.3f (x%.2f)  field %.3f (x%.2f)  phrase %.2f  no answer %d\n",
+                    levelName(level), bot[level].judge(), bot[level].judge() / random.judge(),
+                    bot[level].field(), bot[level].field() / random.field(), bot[level].phrase(),
+                    bot[level].missing);
     {
         // The person's answers beside random words for the same letters and
-        // categories, by the same measure.
+        // categories, by the same measures.
         Tally person, baseline;
         for (const auto &[category, answer] : PersonAnswers) {
             const QString text = QString::fromLatin1(answer);
-            person.add(lexicon, text, QString::fromLatin1(category));
+            person.add(lexicon, judge, text, QString::fromLatin1(category));
             for (int k = 0; k < 5; ++k)
-                baseline.add(lexicon, randomAnswer(lexicon, rng, initials(text)),
+                baseline.add(lexicon, judge, randomAnswer(lexicon, rng, initials(text)),
                              QString::fromLatin1(category));
         }
         const int n = int(sizeof PersonAnswers / sizeof *PersonAnswers);
-        std::printf("  person's answers (%d, reference): related %.3f (x%.2f of random %.3f)  "
-                    "phrase %.2f\n",
-                    n, person.share / person.answers,
-                    person.share / person.answers / (baseline.share / baseline.answers),
-                    baseline.share / baseline.answers, person.grammar / person.answers);
+        std::printf("  on the letters of a person's %d answers: random judge %.3f  field %.3f\n", n,
+                    baseline.judge(), baseline.field());
+        std::printf("  %-8s judge %.3f (x%.2f)  field %.3f (x%.2f)  phrase %.2f\n", "person",
+                    person.judge(), person.judge() / baseline.judge(), person.field(),
+                    person.field() / baseline.field(), person.phrase());
         // The computer players on the same letters and categories.
         for (int level = 0; level < 3; ++level) {
             Tally same;
             AcroMaker maker(lexicon, quint32(300 + level), Difficulty(level));
             for (const auto &[category, answer] : PersonAnswers)
-                same.add(lexicon,
+                same.add(lexicon, judge,
                          maker.make(initials(QString::fromLatin1(answer)),
                                     QString::fromLatin1(category)),
                          QString::fromLatin1(category));
-            std::printf("  %-8s on the person's letters: related %.3f (x%.2f)  phrase %.2f\n",
-                        levelName(level), same.share / same.answers,
-                        same.share / same.answers / (baseline.share / baseline.answers),
-                        same.grammar / same.answers);
+            std::printf("  %-8s judge %.3f (x%.2f, %.0f%% of the person's)  field %.3f (x%.2f)  "
+                        "phrase %.2f\n",
+                        levelName(level), same.judge(), same.judge() / baseline.judge(),
+                        100.0 * same.judge() / person.judge(), same.field(),
+                        same.field() / baseline.field(), same.phrase());
         }
     }
 
     // Votes: the round's answers (easy, normal, hard, random) before a voter
     // of each level who wrote none of them; the best answer is the one the
-    // relatedness measure rates highest (then the phrase score). Chance is one
-    // in the number of answers.
+    // judge rates highest (then the phrase score). Chance is one in the number
+    // of answers.
     for (int level = 0; level < 3; ++level) {
         AcroMaker voter(lexicon, quint32(900 + level), Difficulty(level));
         int toBest = 0, votes = 0;
@@ -368,7 +433,7 @@ int main(int argc, char *argv[])
             int best = 0;
             double bestKey = -1e9;
             for (int i = 0; i < answers.size(); ++i) {
-                const double key = relatedness(lexicon, answers[i], category).share * 100 +
+                const double key = judge.score(answers[i], category) * 100 +
                                    lexicon.phrases().score(lowerWords(answers[i]));
                 if (key > bestKey) {
                     bestKey = key;
@@ -395,6 +460,8 @@ int main(int argc, char *argv[])
                         qPrintable(letters), qPrintable(maker.make(letters, category)));
         }
     }
+
+    if (args.contains(QStringLiteral("--quality"))) return 0;
 
     // Answer time, every field already read (a player reads it when the
     // category is chosen, before the letters come).

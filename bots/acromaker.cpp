@@ -31,12 +31,12 @@ LevelStyle styleOf(Difficulty d)
 {
     switch (d) {
     case Difficulty::Easy:
-        return {2, 0.6, 0.12, 0.8, 8};
+        return {2, 0.7, 0.12, 0.8, 8};
     case Difficulty::Hard:
-        return {8, 0.95, 0.3, 0.05, 3};
+        return {10, 0.95, 0.3, 0.05, 6};
     case Difficulty::Normal:
     default:
-        return {4, 0.85, 0.25, 0.3, 4};
+        return {6, 0.85, 0.25, 0.3, 5};
     }
 }
 
@@ -82,9 +82,21 @@ void AcroMaker::newGame()
     usedWords.clear();
 }
 
-void AcroMaker::prepare(const QString &category) const
+QString AcroMaker::theme(int k) const
 {
-    if (!category.trimmed().isEmpty()) lexicon.related(category);
+    const QStringList &list = categories::comboCategories();
+    k %= OwnCount + int(list.size());
+    return k < OwnCount ? QString::fromLatin1(OwnCategories[k]) : list.at(k - OwnCount);
+}
+
+void AcroMaker::prepare(const QString &category)
+{
+    if (category.trimmed().isEmpty()) return;
+    lexicon.prepare(category);
+    // "General" lends each answer a theme of its own: a few are read ahead.
+    if (category.trimmed().compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+        for (int i = 0; i < GeneralThemes; ++i)
+            lexicon.prepare(theme(std::uniform_int_distribution<int>(0, 999)(rng)));
 }
 
 int AcroMaker::pickLemma(int pos, int letter, const Lexicon::Related *field)
@@ -173,6 +185,11 @@ QString AcroMaker::draft(const std::vector<int> &letters, const Lexicon::Related
             const QByteArray &lemma = lexicon.word(quint32(w)).text;
             const QByteArray text = lexicon.inflect(lemma, pos, form);
             if (text.isEmpty() || lemmas.contains(lemma)) continue;
+            // A word is written as what people mostly use it as: "lost" is
+            // no noun to put in the plural.
+            if (attempt < 6 &&
+                lexicon.word(quint32(w)).familiarity * 4 < lexicon.familiarity(lemma))
+                continue;
             // Fresh words for each answer of a game, as long as there are any.
             if (attempt < 5 && usedWords.contains(lemma)) continue;
             if (family &&
@@ -215,13 +232,15 @@ QString AcroMaker::make(const QString &letters, const QString &category)
         category.trimmed().isEmpty() ? nullptr : lexicon.related(category);
     if (field && field->general) {
         // "General" (or a category the lexicon knows nothing of): this answer
-        // is about something of its own choosing.
-        const QStringList &list = categories::comboCategories();
-        const int n = OwnCount + int(list.size());
+        // is about something of its own choosing, a theme whose field is read
+        // already (the others are read meanwhile for later answers), else
+        // plain words of the whole lexicon.
+        const int n = OwnCount + int(categories::comboCategories().size());
         const int k = std::uniform_int_distribution<int>(0, n - 1)(rng);
-        const QString theme =
-            k < OwnCount ? QString::fromLatin1(OwnCategories[k]) : list.at(k - OwnCount);
-        field = lexicon.related(theme);
+        field = nullptr;
+        for (int i = 0; i < n && !field; ++i)
+            field = lexicon.ready(theme(k + i));
+        if (!field || k % 3 == 0) lexicon.prepare(theme(k));
     }
     const LevelStyle style = styleOf(level);
     std::normal_distribution<double> noise(0, style.noise);
@@ -264,6 +283,7 @@ double AcroMaker::taste(const QList<QByteArray> &words, const Lexicon::Related *
     double familiar = 0;
     int content = 0;
     int unknown = 0;
+    double rare = 0;
     QSet<QByteArray> seen;
     int repeats = 0;
     for (const QByteArray &w : words) {
@@ -273,6 +293,8 @@ double AcroMaker::taste(const QList<QByteArray> &words, const Lexicon::Related *
         ++content;
         const int f = lexicon.familiarity(w);
         if (f == 0) ++unknown;
+        // A rare word ("nee", "morn") reads as a crossword answer, not a joke.
+        if (f < 3) rare += 1;
         familiar += std::min(1.0, std::log2(1.0 + f) / 6.0);
         if (field && !field->general) topical += lexicon.strength(*field, w);
     }
@@ -280,11 +302,27 @@ double AcroMaker::taste(const QList<QByteArray> &words, const Lexicon::Related *
         topical /= content;
         familiar /= content;
     }
+    // Words that go together as people write them: "maple syrup", "cotton candy".
+    double together = 0;
+    if (field && !field->general)
+        for (int i = 0; i + 1 < words.size(); ++i) {
+            const QByteArray &a = words[i], &b = words[i + 1];
+            const auto found =
+                field->pairs.constFind((a.at(0) - 'a') * Lexicon::Letters + (b.at(0) - 'a'));
+            if (found == field->pairs.constEnd()) continue;
+            for (const auto &[first, second] : *found)
+                if (first == a && (second == b || b.startsWith(second))) together += 0.5;
+        }
+    // A long run reads as a person's when small words glue it ("Sand In My
+    // Sandwich"), not as a list of nouns.
+    const int glue = int(words.size()) - content;
+    const double glued = words.size() >= PhraseModel::LongPhrase ? 0.4 * std::min(2, glue) : 0.0;
     double length = 0;
     for (const QByteArray &w : words)
         length += double(w.size());
     const double tooLong = std::max(0.0, length / double(words.size()) - 8.0) * 0.3;
-    return 3.0 * topical + 2.5 * familiar + 2.0 * grammar - 0.8 * unknown - 0.5 * repeats - tooLong;
+    return 3.0 * topical + 2.5 * familiar + 2.0 * grammar + together + glued - 0.8 * unknown -
+           0.4 * rare - 0.5 * repeats - tooLong;
 }
 
 double AcroMaker::rate(const QString &answer, const QString &letters, const QString &category) const

@@ -43,9 +43,10 @@ public:
     // taste with a little of its mood; -1 when there is none.
     int choose(const QStringList &answers, const QString &letters, const QString &category);
 
-    // Reads the category's field ahead of the round, so writing costs no
-    // lexicon reads.
-    void prepare(const QString &category) const;
+    // Starts reading the category's field on a worker thread ahead of the
+    // round, so writing costs no lexicon reads and the caller's thread (a
+    // GUI's, in the desktop program) does not wait for them.
+    void prepare(const QString &category);
     // A new game: earlier answers may come again.
     void newGame();
 
@@ -57,9 +58,11 @@ public:
     Difficulty difficulty() const { return level; }
 
     static constexpr int MaxLetters = 64;
+    static constexpr int GeneralThemes = 3;
 
 private:
     QString draft(const std::vector<int> &letters, const Lexicon::Related *field);
+    QString theme(int k) const;
     int pickLemma(int pos, int letter, const Lexicon::Related *field);
     bool acceptable(const QString &answer, const QString &letters) const;
     double taste(const QList<QByteArray> &words, const Lexicon::Related *field) const;

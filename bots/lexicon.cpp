@@ -1,6 +1,7 @@
 #include "bots/lexicon.h"
 
 #include <QList>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 #include <queue>
@@ -46,6 +47,10 @@ const char *const NeverWritten = "ass bastard crap damn piss shit spic whore coc
                                  "abo gook wop dago jap paki honky coon kraut wetback redskin "
                                  "squaw yid hymie towelhead raghead darky darkey darkie "
                                  "pickaninny sambo polack chinaman gyp spastic";
+
+// Verbs whose simple past is the word itself.
+const char *const SamePast = "bet bid burst cast cost cut fit hit hurt knit let put quit read rid "
+                             "set shed shut slit split spread thrust upset wet";
 
 // Small words that say nothing about a category.
 const char *const Stopwords =
@@ -294,6 +299,14 @@ const Lexicon &Lexicon::shared()
 Lexicon::Lexicon(const QString &folderPath, const QString &thesaurusPath)
     : folder(folderPath), thesaurus(thesaurusPath)
 {
+    // The corpus' words and what their lemmas may be ("pancakes", "pancake").
+    for (const QByteArray &w : PhraseModel::corpusWords()) {
+        corpusWords.insert(w);
+        for (const char *end : {"s", "es", "d", "ed", "ing"})
+            if (w.size() > 3 && w.endsWith(end)) corpusWords.insert(w.chopped(int(qstrlen(end))));
+        if (w.endsWith("ies")) corpusWords.insert(w.chopped(3) + 'y');
+        if (w.endsWith("ing")) corpusWords.insert(w.chopped(3) + 'e');
+    }
     for (int pos = Noun; pos <= Adv; ++pos) {
         loadIndex(folder + QLatin1String("/index.") + QLatin1String(PosFile[pos]), Pos(pos));
         loadExceptions(folder + QLatin1Char('/') + QLatin1String(PosFile[pos]) +
@@ -308,13 +321,34 @@ Lexicon::Lexicon(const QString &folderPath, const QString &thesaurusPath)
             }
         }
     }
+    for (Word &w : words) {
+        if (!corpusWords.contains(w.text) || w.familiarity >= CorpusFamiliarity ||
+            int(w.familiarity) * 4 < familiarityOf.value(w.text))
+            continue;
+        w.familiarity = CorpusFamiliarity;
+        familiarityAs[w.pos][w.text] = CorpusFamiliarity;
+        int &best = familiarityOf[w.text];
+        best = std::max(best, CorpusFamiliarity);
+    }
+    for (const auto &[lemma, pos] : std::as_const(untaggedCorpus))
+        if (!familiarityOf.contains(lemma)) pendingCorpus.append({lemma, pos});
+    for (const auto &[lemma, pos] : std::as_const(pendingCorpus))
+        addWord(lemma, pos, CorpusFamiliarity);
+    untaggedCorpus.clear();
+    pendingCorpus.clear();
     loadedFromFiles = !words.empty();
     addBuiltIn();
     finish();
     model = std::make_unique<PhraseModel>(*this);
 }
 
-Lexicon::~Lexicon() = default;
+Lexicon::~Lexicon()
+{
+    // Fields still being read on a worker use this lexicon to the end.
+    QMutexLocker lock(&cacheLock);
+    while (building > 0)
+        idle.wait(&cacheLock);
+}
 
 void Lexicon::addWord(const QByteArray &text, Pos pos, int familiarity)
 {
@@ -378,8 +412,16 @@ void Lexicon::loadIndex(const QString &path, Pos pos)
             if (pointers >= 0 && index == 5 + pointers) tagged = number();
             ++index;
         }
-        if (tagged < 1 || field[0] < 0) continue;
-        addWord(QByteArray(line + field[0], field[1] - field[0]), pos, tagged);
+        if (field[0] < 0) continue;
+        const QByteArray lemma(line + field[0], field[1] - field[0]);
+        // The concordance's counts miss many everyday words ("pancake",
+        // "syrup"): a word the project's corpus uses is familiar enough,
+        // unless it is known as another part of speech only ("lost").
+        if (tagged < 1) {
+            if (corpusWords.contains(lemma)) untaggedCorpus.append({lemma, pos});
+            continue;
+        }
+        addWord(lemma, pos, tagged);
     }
 }
 
@@ -525,6 +567,11 @@ QByteArray Lexicon::inflect(const QByteArray &lemma, Pos pos, Form form) const
         for (const QByteArray &f : irregular)
             return f;
         if (lemma.endsWith('s') && !lemma.endsWith("ss")) return QByteArray(); // "news", "series"
+        if (lemma.size() < 3) return QByteArray(); // "ne" is neon, not a thing to count
+        // Nouns that stand for a pronoun: "nobody", "nowhere", "everything".
+        for (const char *head : {"no", "every", "any", "some"})
+            for (const char *tail : {"body", "where", "thing", "one"})
+                if (lemma == QByteArray(head) + tail) return QByteArray();
         // Names of doings and qualities have no plural a person would write.
         for (const char *ending : {"ing", "ness", "ism", "ics", "ity", "ship", "dom", "hood",
                                    "ment", "ance", "ence", "tion", "sion", "ology"})
@@ -551,6 +598,14 @@ QByteArray Lexicon::inflect(const QByteArray &lemma, Pos pos, Form form) const
             participle = f;
         }
         if (!participle.isEmpty()) return participle;
+        // The exception lists leave out the pasts that are the word itself.
+        static const QSet<QByteArray> samePast = [] {
+            QSet<QByteArray> set;
+            for (const QByteArray &w : splitWords(SamePast))
+                set.insert(w);
+            return set;
+        }();
+        if (samePast.contains(lemma)) return lemma;
         // "hitting" without "hitted": the past is the word itself (hit, cut, put).
         for (const QByteArray &f : irregular)
             if (f.endsWith("ing") && f.size() == lemma.size() + 4 && lemma.size() >= 3 &&
@@ -629,18 +684,51 @@ QList<QByteArray> Lexicon::thesaurusNeighbours(const QByteArray &lemma) const
     return out;
 }
 
-std::shared_ptr<const Lexicon::Related> Lexicon::related(const QString &category) const
+std::shared_future<std::shared_ptr<const Lexicon::Related>>
+Lexicon::startField(const QString &category, bool onWorker) const
 {
     const QString key = category.left(200).toLower().simplified();
-    {
-        QMutexLocker lock(&cacheLock);
-        if (auto hit = cache.value(key)) return hit;
-    }
-    std::shared_ptr<const Related> made = buildRelated(key);
     QMutexLocker lock(&cacheLock);
+    if (const auto hit = cache.constFind(key); hit != cache.constEnd()) return *hit;
+    // A field being read stays with those waiting for it even when the cache
+    // is emptied meanwhile.
     if (cache.size() >= MaxCachedCategories) cache.clear();
-    cache.insert(key, made);
-    return made;
+    auto promise = std::make_shared<std::promise<std::shared_ptr<const Related>>>();
+    std::shared_future<std::shared_ptr<const Related>> future = promise->get_future().share();
+    cache.insert(key, future);
+    ++building;
+    lock.unlock();
+    auto build = [this, key, promise] {
+        promise->set_value(buildRelated(key));
+        QMutexLocker done(&cacheLock);
+        if (--building == 0) idle.wakeAll();
+    };
+    if (onWorker)
+        QThreadPool::globalInstance()->start(build);
+    else
+        build();
+    return future;
+}
+
+void Lexicon::prepare(const QString &category) const
+{
+    startField(category, true);
+}
+
+std::shared_ptr<const Lexicon::Related> Lexicon::ready(const QString &category) const
+{
+    const QString key = category.left(200).toLower().simplified();
+    QMutexLocker lock(&cacheLock);
+    const auto hit = cache.constFind(key);
+    if (hit == cache.constEnd() ||
+        hit->wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return nullptr;
+    return hit->get();
+}
+
+std::shared_ptr<const Lexicon::Related> Lexicon::related(const QString &category) const
+{
+    return startField(category, false).get();
 }
 
 float Lexicon::strength(const Related &field, const QByteArray &w) const
@@ -664,6 +752,7 @@ std::shared_ptr<Lexicon::Related> Lexicon::buildRelated(const QString &category)
     // The seeds: the category's words as lemmas, and pairs of them as one
     // entry ("sea life", "fast food").
     QList<QByteArray> seeds;
+    QList<QByteArray> topicSeeds;
     const int single = int(categoryWords.size());
     for (int i = 0; i < single && i < 12; ++i) {
         const QByteArray &raw = categoryWords[i];
@@ -746,6 +835,45 @@ std::shared_ptr<Lexicon::Related> Lexicon::buildRelated(const QString &category)
         if (seed.size() >= 4 && scanned < MaxScannedSeeds) {
             pushMentions(seed, 1.0f);
             ++scanned;
+        }
+    }
+
+    // The corpus' phrases for the category: the words a person reaches for
+    // ("toast", "syrup" for breakfast), each widened a step by WordNet
+    // (synonyms, kinds, derived words), and the pairs they write together
+    // ("maple syrup", "roller coasters").
+    if (const QList<PhraseModel::TopicPhrase> *topic = model->topic(category.toUtf8())) {
+        for (const PhraseModel::TopicPhrase &phrase : *topic) {
+            QByteArray previous;
+            int previousTag = -1;
+            for (int i = 0; i < phrase.words.size() && i < int(phrase.tags.size()); ++i) {
+                const int tag = phrase.tags[size_t(i)];
+                if (!PhraseModel::isContent(tag)) {
+                    previous.clear();
+                    continue;
+                }
+                const Pos pos = PhraseModel::posOf(tag);
+                QByteArray lemma;
+                for (const Analysis &a : analyse(phrase.words[i]))
+                    if (a.pos == pos && (lemma.isEmpty() || a.form == PhraseModel::formOf(tag)))
+                        lemma = a.lemma;
+                if (lemma.isEmpty() || isStopword(lemma)) {
+                    previous.clear();
+                    continue;
+                }
+                addStrength(field, lemma, TopicStrength);
+                if (!topicSeeds.contains(lemma)) {
+                    topicSeeds.append(lemma);
+                    const QList<qint64> senses = lookupOffsets(pos, lemma, 1);
+                    if (!senses.isEmpty())
+                        queue.push({TopicStrength * 0.6f, pos, senses.first(), 2, pos != Noun});
+                }
+                if (!previous.isEmpty() && pos == Noun &&
+                    (previousTag == PhraseModel::A || previousTag == PhraseModel::N))
+                    addStrength(pairs, previous + ' ' + lemma, TopicStrength);
+                previous = lemma;
+                previousTag = tag;
+            }
         }
     }
 
@@ -835,7 +963,8 @@ std::shared_ptr<Lexicon::Related> Lexicon::buildRelated(const QString &category)
         if (it.value() < 0.1f || w.size() < 3 || isStopword(w) || neverWritten().contains(w) ||
             !familiarityOf.contains(w))
             continue;
-        result->strength.insert(w, qMin(1.0f, it.value()));
+        const float outside = topicSeeds.isEmpty() || topicSeeds.contains(w) ? 1.0f : OutsideTopic;
+        result->strength.insert(w, qMin(1.0f, it.value()) * outside);
         result->words.insert(w);
     }
     result->general = result->strength.isEmpty();

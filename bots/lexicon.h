@@ -13,6 +13,8 @@
 #include <QMutex>
 #include <QSet>
 #include <QString>
+#include <QWaitCondition>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -119,8 +121,15 @@ public:
     // `lemma` in `form`; empty when the form does not suit the word.
     QByteArray inflect(const QByteArray &lemma, Pos pos, Form form) const;
 
-    // The field of a category (cached; bounded work per category).
+    // The field of a category (cached; bounded work per category). Waits
+    // when the field is still being read on a worker.
     std::shared_ptr<const Related> related(const QString &category) const;
+    // Starts reading a category's field on a worker thread of Qt's global
+    // pool and returns at once, so a GUI thread never waits for the lexicon
+    // files; a later `related` finds it read (or waits for the rest).
+    void prepare(const QString &category) const;
+    // The field when it has been read; null (and nothing started) otherwise.
+    std::shared_ptr<const Related> ready(const QString &category) const;
     // How strongly a word as typed (any form) belongs to a field: 0 to 1.
     float strength(const Related &field, const QByteArray &lowerWord) const;
     // Words that say nothing about any category ("thing", "used", "the").
@@ -140,6 +149,10 @@ public:
     static constexpr int SecondSeeds = 4;
     static constexpr int MaxScannedSeeds = 4;
     static constexpr float DrawStrength = 0.25f;
+    static constexpr float TopicStrength = 1.0f;
+    // Words outside a category's phrases count this much less in its field.
+    static constexpr float OutsideTopic = 0.6f;
+    static constexpr int CorpusFamiliarity = 8;
     static constexpr int MaxCachedCategories = 64;
 
 private:
@@ -155,6 +168,8 @@ private:
 
     QString folder;
     QString thesaurus;
+    QSet<QByteArray> corpusWords; // words of the built-in phrases, and their likely lemmas
+    QList<QPair<QByteArray, Pos>> untaggedCorpus, pendingCorpus; // while loading
     bool loadedFromFiles = false;
     std::vector<Word> words;
     QHash<QByteArray, int> familiarityOf; // best over parts of speech
@@ -172,6 +187,11 @@ private:
 
     std::unique_ptr<PhraseModel> model;
 
+    std::shared_future<std::shared_ptr<const Related>> startField(const QString &category,
+                                                                  bool onWorker) const;
+
     mutable QMutex cacheLock;
-    mutable QHash<QString, std::shared_ptr<const Related>> cache;
+    mutable QWaitCondition idle; // no field is being read
+    mutable int building = 0;
+    mutable QHash<QString, std::shared_future<std::shared_ptr<const Related>>> cache;
 };

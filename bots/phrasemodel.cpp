@@ -109,7 +109,9 @@ int PhraseModel::smallTag(const QByteArray &w) const
 
 PhraseModel::PhraseModel(const Lexicon &lex, const QByteArray &corpusText) : lexicon(lex)
 {
-    const QByteArray corpus = corpusText.isEmpty() ? QByteArray(PhraseCorpus) : corpusText;
+    const QByteArray corpus = corpusText.isEmpty()
+                                  ? QByteArray(PhraseCorpus) + '\n' + QByteArray(TopicCorpus)
+                                  : corpusText;
     small.resize(ContentTags);
     QList<QByteArray> closed = QByteArray(SmallWords).split(' ');
     closed.removeAll(QByteArray());
@@ -122,9 +124,15 @@ PhraseModel::PhraseModel(const Lexicon &lex, const QByteArray &corpusText) : lex
         int forced = -1;
     };
     QList<QList<Token>> lines;
+    QList<QByteArray> lineTopics;
+    QByteArray topic; // "[Breakfast]" heads the phrases of a category
     for (const QByteArray &raw : corpus.split('\n')) {
         const QByteArray line = raw.trimmed();
         if (line.isEmpty() || line.startsWith('#')) continue;
+        if (line.startsWith('[') && line.endsWith(']')) {
+            topic = topicKey(line.mid(1, line.size() - 2));
+            continue;
+        }
         QList<Token> tokens;
         for (const QByteArray &item : lettersOnly(line)) {
             Token t;
@@ -141,6 +149,7 @@ PhraseModel::PhraseModel(const Lexicon &lex, const QByteArray &corpusText) : lex
                 std::find(small.begin(), small.end(), t.word) == small.end())
                 small.push_back(t.word);
         lines.append(tokens);
+        lineTopics.append(topic);
     }
     tags = int(small.size());
     phrases = int(lines.size());
@@ -169,6 +178,40 @@ PhraseModel::PhraseModel(const Lexicon &lex, const QByteArray &corpusText) : lex
         }
         learn(tagged);
     }
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lineTopics[i].isEmpty()) continue;
+        TopicPhrase phrase;
+        for (const Token &t : lines[i])
+            phrase.words.append(t.word);
+        phrase.tags = tagged[size_t(i)];
+        topicPhrases[lineTopics[i]].append(phrase);
+    }
+}
+
+QSet<QByteArray> PhraseModel::corpusWords()
+{
+    QSet<QByteArray> out;
+    for (const char *text : {PhraseCorpus, TopicCorpus})
+        for (const QByteArray &line : QByteArray(text).split('\n')) {
+            if (line.startsWith('#') || line.startsWith('[')) continue;
+            for (const QByteArray &item : lettersOnly(line)) {
+                const int slash = item.indexOf('/');
+                const QByteArray w = lowerLetters(slash < 0 ? item : item.left(slash));
+                if (!w.isEmpty()) out.insert(w);
+            }
+        }
+    return out;
+}
+
+QByteArray PhraseModel::topicKey(const QByteArrayView category)
+{
+    return category.toByteArray().toLower().simplified();
+}
+
+const QList<PhraseModel::TopicPhrase> *PhraseModel::topic(const QByteArrayView category) const
+{
+    const auto it = topicPhrases.constFind(topicKey(category));
+    return it == topicPhrases.constEnd() ? nullptr : &*it;
 }
 
 QList<PhraseModel::Reading> PhraseModel::readings(const QByteArray &w, bool learning) const

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <random>
 #include <vector>
 
@@ -59,6 +60,20 @@ public:
     // pairs): its average log-probability per step.
     double shapeScore(const std::vector<int> &tagSequence) const;
 
+    // The phrases the corpus holds for one category (bots/corpus/topics.txt),
+    // as lower-case words with their tags as learnt; null for a category it
+    // has none for.
+    struct TopicPhrase
+    {
+        QList<QByteArray> words;
+        std::vector<int> tags;
+    };
+    const QList<TopicPhrase> *topic(QByteArrayView category) const;
+    // Every lower-case word of the built-in corpus.
+    static QSet<QByteArray> corpusWords();
+    // How a category is looked up: lower case, blanks simplified.
+    static QByteArray topicKey(QByteArrayView category);
+
     // The tags of the corpus' phrases, as learnt (for tests and the benchmark).
     const std::vector<std::vector<int>> &taggedCorpus() const { return tagged; }
 
@@ -90,4 +105,5 @@ private:
     // Tags with words for a letter: [letter][tag].
     std::vector<bool> usable[Lexicon::Letters];
     std::vector<std::vector<int>> tagged;
+    QHash<QByteArray, QList<TopicPhrase>> topicPhrases;
 };

@@ -1,11 +1,13 @@
 // Answers of the computer players: valid for any letter run, family-safe,
 // drawn to the category, shaped like people's phrases, fresh within a game,
-// and still made when the lexicon is damaged; and their taste in votes.
+// and still made when the lexicon is damaged; the category phrases that seed a
+// field, fields read on a worker; and their taste in votes.
 #include <QtTest>
 #include <random>
 
 #include "bots/acromaker.h"
 #include "bots/phrasemodel.h"
+#include "game/categories.h"
 #include "game/checkacro.h"
 #include "game/wordfilter.h"
 
@@ -125,6 +127,11 @@ private slots:
                                  << QByteArray("berries");
         QTest::newRow("no happinesses")
             << QByteArray("happiness") << n << int(Lexicon::Plural) << QByteArray();
+        QTest::newRow("read") << QByteArray("read") << v << int(Lexicon::Past)
+                              << QByteArray("read");
+        QTest::newRow("no nobodies")
+            << QByteArray("nobody") << n << int(Lexicon::Plural) << QByteArray();
+        QTest::newRow("no nes") << QByteArray("ne") << n << int(Lexicon::Plural) << QByteArray();
     }
     void wordForms()
     {
@@ -208,6 +215,68 @@ private slots:
         const QString endless = QStringLiteral("water fire music money ").repeated(200);
         QVERIFY(!lexicon.related(endless)->general);
         QVERIFY(!maker.make(QStringLiteral("WFMM"), endless).isEmpty());
+    }
+
+    void everyCategoryHasItsPhrases_data()
+    {
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<bool>("readField"); // a field costs a tenth of a second: a few will do
+        int row = 0;
+        for (const QString &c : categories::fixedCategories())
+            if (c != QLatin1String("General"))
+                QTest::newRow(qPrintable(c)) << c << (row++ % 9 == 0);
+    }
+    void everyCategoryHasItsPhrases()
+    {
+        QFETCH(QString, category);
+        QFETCH(bool, readField);
+        const QList<PhraseModel::TopicPhrase> *topic =
+            Lexicon::shared().phrases().topic(category.toUtf8());
+        QVERIFY(topic && topic->size() >= 8);
+        if (!readField || !Lexicon::shared().fromFiles()) return;
+        // Their words make the core of the field, every phrase contributing.
+        const auto field = Lexicon::shared().related(category);
+        for (const PhraseModel::TopicPhrase &phrase : *topic) {
+            float best = 0;
+            for (const QByteArray &w : phrase.words)
+                best = std::max(best, Lexicon::shared().strength(*field, w));
+            QVERIFY2(best >= Lexicon::TopicStrength * 0.99f, phrase.words.join(' ').constData());
+        }
+    }
+
+    void fieldsReadOnAWorker()
+    {
+        if (!Lexicon::shared().fromFiles()) QSKIP("no lexicon files installed");
+        // Everyday words the concordance never counted come with the corpus.
+        QVERIFY(Lexicon::shared().familiarity("pancakes") >= Lexicon::CorpusFamiliarity);
+        QVERIFY(Lexicon::shared().related(QStringLiteral("Breakfast"))->words.contains("syrup"));
+        const auto read = [](const Lexicon &lexicon, const QString &category) {
+            QStringList out;
+            const auto field = lexicon.related(category);
+            for (const QByteArray &w : field->words)
+                out.append(QString::fromLatin1(w));
+            out.sort();
+            return out;
+        };
+        const QStringList expected = read(Lexicon::shared(), QStringLiteral("Camping"));
+        {
+            // Dropped with fields still being read: it waits for them.
+            const Lexicon early(QString::fromLatin1(Lexicon::DefaultFolder),
+                                QString::fromLatin1(Lexicon::DefaultThesaurus));
+            for (const char *c : {"Camping", "Weather", "Sundays at the lake"})
+                early.prepare(QString::fromLatin1(c));
+        }
+        const Lexicon ahead(QString::fromLatin1(Lexicon::DefaultFolder),
+                            QString::fromLatin1(Lexicon::DefaultThesaurus));
+        QVERIFY(!ahead.ready(QStringLiteral("Camping")));
+        ahead.prepare(QStringLiteral("Camping"));
+        ahead.prepare(QStringLiteral("camping ")); // the same field, read once
+        QCOMPARE(read(ahead, QStringLiteral("Camping")), expected);
+        QCOMPARE(ahead.ready(QStringLiteral("CAMPING")), ahead.related(QStringLiteral("Camping")));
+        // "General" reads a few themes ahead and answers without waiting for them.
+        AcroMaker maker(ahead, 4);
+        maker.prepare(QStringLiteral("General"));
+        QVERIFY(!maker.make(QStringLiteral("BSTW"), QStringLiteral("General")).isEmpty());
     }
 
     void votesForTheBest()
